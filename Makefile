@@ -1,0 +1,56 @@
+# Kinbox: `make run` builds and starts the program, `make check` builds and runs every test.
+# Both install what is missing first (scripts/install-deps.sh).
+
+JOBS       ?= 2
+GEN        := -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+CTEST_ARGS := --output-on-failure -j$(JOBS) --timeout 600
+export QT_QPA_PLATFORM ?= offscreen
+
+.PHONY: all deps gui-deps configure build run check test asan tsan bench fuzz install clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+gui-deps:
+	@./scripts/install-deps.sh --gui
+
+build/build.ninja: | deps
+	cmake -S . -B build $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: build/build.ninja
+
+build: deps configure
+	cmake --build build -j$(JOBS)
+
+run: build
+	env -u QT_QPA_PLATFORM ./build/bin/kinbox
+
+test: build
+	cd build && ctest $(CTEST_ARGS)
+
+# Address and undefined-behaviour sanitizers over the whole suite.
+asan: deps
+	cmake -S . -B build-asan $(GEN) -DCMAKE_BUILD_TYPE=Debug -DKINBOX_SANITIZE=address,undefined -DKINBOX_BENCH=OFF
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest $(CTEST_ARGS)
+
+# Thread sanitizer over the engine tests (the only code with threads).
+tsan: deps
+	cmake -S . -B build-tsan $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINBOX_SANITIZE=thread -DKINBOX_BENCH=OFF
+	cmake --build build-tsan -j$(JOBS) --target engine_tests
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest $(CTEST_ARGS) -L engine
+
+check: test asan tsan
+
+bench: deps
+	cmake -S . -B build $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build -j$(JOBS) --target benchmarks
+	./bench/run-bench.sh build/bin
+
+install: build
+	cmake --install build $(if $(PREFIX),--prefix $(PREFIX))
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

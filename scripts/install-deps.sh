@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building, testing and looking at Kinbox need on Debian 12, and nothing when it is all there.
+#   scripts/install-deps.sh          build and test dependencies
+#   scripts/install-deps.sh --gui    also what running under Xvfb and taking screenshots needs
+set -euo pipefail
+
+pkgs=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl-dev libdeflate-dev
+      clang libclang-rt-14-dev)
+if [ "${1:-}" = "--gui" ]; then
+    pkgs+=(xvfb xauth xdotool imagemagick dbus x11-utils fonts-dejavu-core)
+fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,206 @@
+#pragma once
+// The copy engine: a reader, a checksum and a writer thread over one 8 MiB ring of slots.
+// Slots are handed on through a one-byte state per slot that only the slot's current owner writes.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kbx {
+
+constexpr int32_t RingBytes = 8388608;
+constexpr int MaxSlots = 64;
+constexpr int MaxParallel = 16;
+constexpr int HeaderCopyBytes = 8192;
+
+enum class SplitMode : uint8_t {
+    Everywhere = 0,   // "split whereever possible"
+    AVSync = 1,       // "a/v sync mode"
+    CellHeader = 2,   // "split only at chapters"
+};
+
+// What the Files page reads from its controls for one job.
+struct FileJobSettings
+{
+    bool merge = false;                 // inputs come from joinList, in order
+    std::vector<std::string> joinList;  // plain file names
+    bool split = false;                 // output is a "?" mask and partSize applies
+    int64_t partSize = 0;
+    bool crcOnly = false;               // no writer
+    bool computeCrc = false;            // the checksum thread takes part (always with crcOnly)
+    int parallel = 2;                   // slot count, 0 counts as 1
+    bool copyHeader = false;            // copy 2 x packSize bytes of the first input into later parts
+    int64_t packSize = 2048;
+    bool duplicate = false;             // repeat the bytes that ended a part at the start of the next
+    bool advanced = false;              // cut only at navigation packs
+    SplitMode splitMode = SplitMode::AVSync;
+};
+
+class TFileJob;
+
+// What every worker shares with the user-interface thread.
+class TWorker
+{
+public:
+    virtual ~TWorker() = default;
+    // The worker has left its loop (finished, aborted or failed). Acquire: its results are visible.
+    bool Parked() const { return m_parked.load(std::memory_order_acquire); }
+    // Empty unless the worker failed.
+    const std::string &Error() const { return m_error; }
+    std::atomic<int64_t> Remaining{0};
+
+protected:
+    explicit TWorker(TFileJob &job) : m_job(job) {}
+    void Run();
+    virtual void Execute() = 0;
+    TFileJob &m_job;
+
+private:
+    friend class TFileJob;
+    std::atomic<bool> m_parked{true};
+    std::string m_error;
+    std::thread m_thread;
+};
+
+class TTruncReader : public TWorker
+{
+public:
+    using TWorker::TWorker;
+    int64_t TotalLength = 0;
+    int64_t StartOffset = 0;
+    std::atomic<int32_t> FileIndex{0};
+    std::string FileName;
+    // Next input: the job's file for single-input jobs, else the next join-list name.
+    std::string NextInputName();
+    const uint8_t *HeaderCopy() const { return m_header.data(); }
+    int HeaderLength() const { return m_headerLength; }
+
+protected:
+    void Execute() override;
+
+private:
+    std::array<uint8_t, HeaderCopyBytes> m_header{};
+    int m_headerLength = 0;
+};
+
+class TCRCComputer : public TWorker
+{
+public:
+    using TWorker::TWorker;
+    std::atomic<uint32_t> Crc{0};
+
+protected:
+    void Execute() override;
+};
+
+class TTruncWriter : public TWorker
+{
+public:
+    using TWorker::TWorker;
+    SplitMode Mode = SplitMode::AVSync;
+    int64_t TotalLength = 0;
+    std::string OutputName;
+    std::string NamePrefix, NameSuffix;
+    int32_t NumberDigits = 2;
+    int64_t PartSize = 0;
+    std::atomic<int32_t> PartNumber{1};
+    // Output files created so far.
+    std::atomic<int32_t> PartsWritten{0};
+
+    // Splits OutputName into prefix, digit count and suffix at its first run of "?".
+    void ParseMask();
+    // The next output name: OutputName itself without parts, else prefix + padded number + suffix.
+    std::string NextPartName();
+
+protected:
+    void Execute() override;
+};
+
+// One file job and its three workers. StartFileJob, AbortFileJob and the queries run on one
+// (user-interface) thread; the counters may be read at any time from any thread.
+class TFileJob
+{
+public:
+    TFileJob();
+    ~TFileJob();
+    TFileJob(const TFileJob &) = delete;
+    TFileJob &operator=(const TFileJob &) = delete;
+
+    // Returns at once; the job runs in the workers. A previous job must have ended (AllParked).
+    void StartFileJob(const FileJobSettings &settings, const std::string &inputName,
+                      const std::string &outputName, int64_t length, int64_t start);
+    void AbortFileJob();
+
+    // While set, the reader and the checksum thread do not start on a new slot.
+    void SetPaused(bool paused);
+    bool Paused() const { return m_paused.load(std::memory_order_acquire); }
+
+    bool Started() const { return m_started; }
+    bool AllParked() const;
+    // Blocks until every worker has parked (for programs without an event loop).
+    void WaitUntilParked();
+    // After AllParked: the first error any worker met, empty when the job succeeded.
+    std::string ErrorText() const;
+    bool Failed() const { return !ErrorText().empty(); }
+    // Gives the ring back; the start handler calls it once the workers have parked.
+    void ReleaseBuffer();
+
+    const FileJobSettings &Settings() const { return m_settings; }
+    int32_t SlotCount() const { return m_slotCount; }
+    int32_t BlockSize() const { return m_blockSize; }
+    bool CrcEnabled() const { return m_crcEnabled; }
+    uint8_t SlotState(int slot) const { return m_slotState[slot].load(std::memory_order_acquire); }
+
+    TTruncReader &Reader() { return *m_reader; }
+    TCRCComputer &Checksum() { return *m_crc; }
+    TTruncWriter &Writer() { return *m_writer; }
+    const TTruncReader &Reader() const { return *m_reader; }
+    const TCRCComputer &Checksum() const { return *m_crc; }
+    const TTruncWriter &Writer() const { return *m_writer; }
+
+    // Activity indicators, on while a worker handles a slot.
+    std::atomic<bool> dotRead{false}, dotWrite{false}, dotCrc{false};
+
+    // Offset relative to `from` of the first navigation pack in ring bytes [from, from+length)
+    // that passes the mode test, or -1. Never reads outside that range.
+    int64_t FindSplitPoint(int64_t from, int64_t length) const;
+    // The same search over any buffer (tests and the writer share it).
+    static int64_t FindSplitPoint(const uint8_t *data, int64_t length, SplitMode mode);
+
+private:
+    friend class TWorker;
+    friend class TTruncReader;
+    friend class TCRCComputer;
+    friend class TTruncWriter;
+
+    uint8_t *SlotData(int slot) { return m_buffer.get() + int64_t(slot) * m_blockSize; }
+    // Hand a slot on and wake whoever waits for it.
+    void SetSlotState(int slot, uint8_t state);
+    // Waits until the slot has `state`; false when the job is stopping instead.
+    bool WaitForSlot(int slot, uint8_t state, bool honourPause);
+    void Signal();
+    bool Stopping() const { return m_stop.load(std::memory_order_acquire); }
+    void WorkerFailed();
+    void JoinWorkers();
+
+    FileJobSettings m_settings;
+    std::unique_ptr<uint8_t[]> m_buffer;
+    int32_t m_slotCount = 1;
+    int32_t m_blockSize = RingBytes;
+    bool m_crcEnabled = false;
+    bool m_started = false;
+    std::array<std::atomic<uint8_t>, MaxSlots> m_slotState{};
+    std::array<int64_t, MaxSlots> m_slotFill{};
+    std::atomic<bool> m_paused{false};
+    std::atomic<bool> m_stop{false};
+    std::atomic<uint32_t> m_epoch{0};  // bumped on every hand-over; waiters sleep on it
+    std::unique_ptr<TTruncReader> m_reader;
+    std::unique_ptr<TCRCComputer> m_crc;
+    std::unique_ptr<TTruncWriter> m_writer;
+};
+
+} // namespace kbx
