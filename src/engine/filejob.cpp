@@ -1,0 +1,461 @@
+#include "engine/filejob.h"
+
+#include "engine/crc32.h"
+#include "engine/hugefile.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+namespace kbx {
+
+namespace {
+
+// Lowers a shared counter without going below zero: an abort may zero it while its owner works.
+void Consume(std::atomic<int64_t> &counter, int64_t bytes)
+{
+    int64_t current = counter.load(std::memory_order_relaxed);
+    while (!counter.compare_exchange_weak(current, std::max<int64_t>(0, current - bytes),
+                                          std::memory_order_release, std::memory_order_relaxed)) {
+    }
+}
+
+void WriteAll(TQsHugeFile &file, const uint8_t *data, int64_t count)
+{
+    if (count <= 0)
+        return;
+    int64_t written = 0;
+    file.BlockWrite(data, count, written);
+    if (written != count) {
+        int code = int(file.LastError());
+        std::string text = "TQsHugeFile.BlockWrite(" + file.FileName() + ") failed. ";
+        text += code ? std::string("Systemfehler.  Code: ") + std::to_string(code) + ".\r\n" + std::strerror(code)
+                     : std::string("Only ") + std::to_string(written) + " of " + std::to_string(count)
+                           + " bytes could be written.";
+        throw EQsHugeFile(text, code ? HelpSystemError : HelpSystemCall);
+    }
+}
+
+// Without this, writing past a file-size limit kills the whole program instead of failing the write.
+void IgnoreFileSizeSignal()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { std::signal(SIGXFSZ, SIG_IGN); });
+}
+
+} // namespace
+
+// --- workers -------------------------------------------------------------------------------------
+
+void TWorker::Run()
+{
+    try {
+        Execute();
+    } catch (const std::exception &e) {
+        m_error = e.what();
+        if (m_error.empty())
+            m_error = "Unknown error";
+        m_job.WorkerFailed();
+    } catch (...) {
+        m_error = "Unknown error";
+        m_job.WorkerFailed();
+    }
+    m_parked.store(true, std::memory_order_release);
+    m_job.Signal();
+}
+
+std::string TTruncReader::NextInputName()
+{
+    const FileJobSettings &s = m_job.Settings();
+    if (!s.merge)
+        return FileName;
+    int32_t index = FileIndex.load(std::memory_order_relaxed);
+    if (index >= int32_t(s.joinList.size()))
+        throw EQsHugeFile("The list of input files is exhausted before the job is complete.", HelpSystemCall);
+    FileName = s.joinList[size_t(index)];
+    FileIndex.store(index + 1, std::memory_order_release);
+    return FileName;
+}
+
+void TTruncReader::Execute()
+{
+    const FileJobSettings &s = m_job.Settings();
+    FileIndex.store(0, std::memory_order_relaxed);
+    Remaining.store(TotalLength, std::memory_order_release);
+
+    auto file = std::make_unique<TQsHugeFile>(NextInputName(), AttributeNormal, GenericRead, 0);
+    file->Reset(1);
+
+    if (s.copyHeader) {
+        int64_t want = std::min<int64_t>(int64_t(uint32_t(2 * s.packSize)), HeaderCopyBytes);
+        int64_t got = 0;
+        file->BlockRead(m_header.data(), want, got);
+        m_headerLength = int(got);
+        file->Seek(0);
+    }
+    file->Seek(StartOffset);
+
+    int slot = 0;
+    do {
+        int64_t chunk = std::min<int64_t>(m_job.BlockSize(), Remaining.load(std::memory_order_relaxed));
+        if (!m_job.WaitForSlot(slot, 0, true))
+            break;
+        m_job.dotRead.store(true, std::memory_order_relaxed);
+        uint8_t *data = m_job.SlotData(slot);
+        int64_t fill = 0;
+        while (chunk > 0) {
+            int64_t got = 0;
+            file->BlockRead(data + fill, chunk, got);
+            fill += got;
+            Consume(Remaining, got);
+            chunk -= got;
+            if (chunk > got && s.merge && int32_t(s.joinList.size()) > FileIndex.load(std::memory_order_relaxed)) {
+                file->Close();
+                file = std::make_unique<TQsHugeFile>(NextInputName(), AttributeNormal, GenericRead, 0);
+                file->Reset(1);
+            } else if (got == 0 && chunk > 0) {
+                if (m_job.Stopping())
+                    break;
+                // The input is shorter than when the job was set up: never spin on it.
+                throw EQsHugeFile("Unexpected end of file \"" + FileName + "\": "
+                                      + std::to_string(Remaining.load()) + " bytes of the job could not be read.",
+                                  HelpSystemCall);
+            }
+        }
+        m_job.m_slotFill[size_t(slot)] = fill;
+        m_job.SetSlotState(slot, m_job.CrcEnabled() ? 1 : 2);
+        slot = (slot + 1) % m_job.SlotCount();
+        m_job.dotRead.store(false, std::memory_order_relaxed);
+    } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
+    file->Close();
+}
+
+void TCRCComputer::Execute()
+{
+    const bool crcOnly = m_job.Settings().crcOnly;
+    uint32_t crc = 0;
+    Crc.store(0, std::memory_order_relaxed);
+    Remaining.store(m_job.Reader().TotalLength, std::memory_order_release);
+    int slot = 0;
+    do {
+        if (!m_job.WaitForSlot(slot, 1, true))
+            break;
+        m_job.dotCrc.store(true, std::memory_order_relaxed);
+        int64_t fill = m_job.m_slotFill[size_t(slot)];
+        crc = CrcUpdate(crc, m_job.SlotData(slot), size_t(fill));
+        Crc.store(crc, std::memory_order_relaxed);
+        Consume(Remaining, fill);
+        m_job.SetSlotState(slot, crcOnly ? 0 : 2);
+        slot = (slot + 1) % m_job.SlotCount();
+        m_job.dotCrc.store(false, std::memory_order_relaxed);
+    } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
+}
+
+void TTruncWriter::ParseMask()
+{
+    size_t p = OutputName.find('?');
+    if (p == std::string::npos) {
+        NamePrefix = OutputName;
+        NameSuffix.clear();
+        NumberDigits = 2;
+        return;
+    }
+    size_t end = OutputName.find_first_not_of('?', p);
+    if (end == std::string::npos)
+        end = OutputName.size();
+    NamePrefix = OutputName.substr(0, p);
+    NumberDigits = int32_t(end - p);
+    NameSuffix = OutputName.substr(end);
+}
+
+std::string TTruncWriter::NextPartName()
+{
+    if (PartSize == 0)
+        return OutputName;
+    int32_t number = PartNumber.load(std::memory_order_relaxed);
+    std::string digits = std::to_string(number);
+    if (int32_t(digits.size()) < NumberDigits)
+        digits.insert(0, size_t(NumberDigits) - digits.size(), '0');
+    PartNumber.store(number + 1, std::memory_order_release);
+    return NamePrefix + digits + NameSuffix;
+}
+
+void TTruncWriter::Execute()
+{
+    const FileJobSettings &s = m_job.Settings();
+    Remaining.store(TotalLength, std::memory_order_release);
+    PartNumber.store(1, std::memory_order_relaxed);
+
+    auto open = [this](std::unique_ptr<TQsHugeFile> &file) {
+        file = std::make_unique<TQsHugeFile>(NextPartName());
+        file->Rewrite(1);
+        PartsWritten.fetch_add(1, std::memory_order_release);
+    };
+    std::unique_ptr<TQsHugeFile> file;
+    open(file);
+    auto write = [&](const uint8_t *data, int64_t count) {
+        WriteAll(*file, data, count);
+    };
+
+    int64_t partLeft = PartSize;
+    int slot = 0;
+    do {
+        int64_t pos = 0;
+        if (!m_job.WaitForSlot(slot, 2, false))
+            break;
+        m_job.dotWrite.store(true, std::memory_order_relaxed);
+        const uint8_t *data = m_job.SlotData(slot);
+        const int64_t fill = m_job.m_slotFill[size_t(slot)];
+        if (PartSize == 0) {
+            write(data, fill);
+            Consume(Remaining, fill);
+        } else {
+            while (pos < fill) {
+                int64_t count = 0;
+                if (partLeft > 0) {
+                    count = std::min(fill - pos, partLeft);
+                    write(data + pos, count);
+                    partLeft -= count;
+                    Consume(Remaining, count);
+                }
+                if (partLeft <= 0 && Remaining.load(std::memory_order_acquire) > 0) {
+                    int64_t r = -1;
+                    if (s.advanced) {
+                        int64_t from = pos + count;
+                        r = TFileJob::FindSplitPoint(data + from, fill - from, Mode);
+                        if (r < 0)
+                            r = -1;
+                        int64_t take = r > 0 ? r : (r < 0 ? fill - from : 0);
+                        if (take > 0) {
+                            write(data + from, take);
+                            partLeft -= take;
+                            Consume(Remaining, take);
+                            count += take;
+                        }
+                    }
+                    if (!(s.advanced && r < 0)) {
+                        partLeft = PartSize;
+                        file->Close();
+                        open(file);
+                        if (s.copyHeader)
+                            write(m_job.Reader().HeaderCopy(), m_job.Reader().HeaderLength());
+                        if (s.duplicate)
+                            write(data + pos, count);
+                    }
+                } else if (count == 0) {
+                    break;  // aborted: nothing more belongs in this part
+                }
+                pos += count;
+            }
+        }
+        m_job.SetSlotState(slot, 0);
+        slot = (slot + 1) % m_job.SlotCount();
+        m_job.dotWrite.store(false, std::memory_order_relaxed);
+    } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
+    file->Close();
+}
+
+// --- the job -------------------------------------------------------------------------------------
+
+TFileJob::TFileJob()
+    : m_reader(std::make_unique<TTruncReader>(*this)),
+      m_crc(std::make_unique<TCRCComputer>(*this)),
+      m_writer(std::make_unique<TTruncWriter>(*this))
+{
+}
+
+TFileJob::~TFileJob()
+{
+    if (m_started && !AllParked())
+        AbortFileJob();
+    JoinWorkers();
+}
+
+void TFileJob::JoinWorkers()
+{
+    for (TWorker *w : Workers()) {
+        if (w->m_thread.joinable())
+            w->m_thread.join();
+    }
+}
+
+void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &inputName,
+                            const std::string &outputName, int64_t length, int64_t start)
+{
+    IgnoreFileSizeSignal();
+    JoinWorkers();
+    m_settings = settings;
+    m_stop.store(false);
+
+    m_slotCount = std::clamp(settings.parallel, 0, MaxParallel);
+    if (m_slotCount == 0)
+        m_slotCount = 1;
+    m_blockSize = RingBytes / m_slotCount;
+
+    m_reader = std::make_unique<TTruncReader>(*this);
+    m_crc = std::make_unique<TCRCComputer>(*this);
+    m_writer = std::make_unique<TTruncWriter>(*this);
+    if (!m_buffer)
+        m_buffer.reset(new (std::align_val_t(4096)) uint8_t[RingBytes]);
+
+    m_crcEnabled = settings.computeCrc || settings.crcOnly;
+    for (auto &state : m_slotState)
+        state.store(0, std::memory_order_relaxed);
+    m_slotFill.fill(0);
+
+    m_reader->FileName = inputName;
+    m_reader->StartOffset = start;
+    m_reader->TotalLength = length;
+    m_reader->Remaining.store(length);
+    m_writer->OutputName = outputName;
+    m_writer->TotalLength = length;
+    m_writer->Remaining.store(settings.crcOnly ? 0 : length);
+    m_writer->PartSize = 0;
+    if (settings.split) {
+        m_writer->PartSize = settings.partSize;
+        m_writer->ParseMask();
+    }
+    m_writer->Mode = settings.splitMode;
+    m_crc->Remaining.store(m_crcEnabled ? length : 0);
+
+    dotRead = dotWrite = dotCrc = false;
+    m_started = true;
+
+    // A worker that does not run counts as parked from the outset.
+    m_reader->m_parked.store(false);
+    m_reader->m_thread = std::thread([this] { m_reader->Run(); });
+    if (!settings.crcOnly) {
+        m_writer->m_parked.store(false);
+        m_writer->m_thread = std::thread([this] { m_writer->Run(); });
+    }
+    if (m_crcEnabled) {
+        m_crc->m_parked.store(false);
+        m_crc->m_thread = std::thread([this] { m_crc->Run(); });
+    }
+}
+
+void TFileJob::AbortFileJob()
+{
+    if (!m_started)
+        return;
+    m_reader->Remaining.store(0, std::memory_order_release);
+    m_writer->Remaining.store(0, std::memory_order_release);
+    m_crc->Remaining.store(0, std::memory_order_release);
+    m_stop.store(true, std::memory_order_release);
+    Signal();
+}
+
+void TFileJob::SetPaused(bool paused)
+{
+    m_paused.store(paused, std::memory_order_release);
+    Signal();
+}
+
+bool TFileJob::AllParked() const
+{
+    return m_reader->Parked() && m_crc->Parked() && m_writer->Parked();
+}
+
+void TFileJob::WaitUntilParked()
+{
+    for (;;) {
+        uint32_t epoch = m_epoch.load(std::memory_order_acquire);
+        if (AllParked())
+            break;
+        m_epoch.wait(epoch, std::memory_order_acquire);
+    }
+    JoinWorkers();
+}
+
+std::string TFileJob::ErrorText() const
+{
+    for (const TWorker *w : Workers()) {
+        if (w->Parked() && !w->Error().empty())
+            return w->Error();
+    }
+    return {};
+}
+
+void TFileJob::ReleaseBuffer()
+{
+    if (AllParked()) {
+        JoinWorkers();
+        m_buffer.reset();
+    }
+}
+
+void TFileJob::Signal()
+{
+    m_epoch.fetch_add(1, std::memory_order_acq_rel);
+    m_epoch.notify_all();
+}
+
+void TFileJob::SetSlotState(int slot, uint8_t state)
+{
+    m_slotState[size_t(slot)].store(state, std::memory_order_release);
+    Signal();
+}
+
+bool TFileJob::WaitForSlot(int slot, uint8_t state, bool honourPause)
+{
+    for (;;) {
+        // Read the epoch first: any change after this bumps it, so the wait below cannot miss it.
+        uint32_t epoch = m_epoch.load(std::memory_order_acquire);
+        if (Stopping())
+            return false;
+        if (!(honourPause && Paused()) && m_slotState[size_t(slot)].load(std::memory_order_acquire) == state)
+            return true;
+        m_epoch.wait(epoch, std::memory_order_acquire);
+    }
+}
+
+void TFileJob::WorkerFailed()
+{
+    // One failed worker ends the job: the others must not wait for slots it will never hand on.
+    m_stop.store(true, std::memory_order_release);
+    Signal();
+}
+
+int64_t TFileJob::FindSplitPoint(int64_t from, int64_t length) const
+{
+    if (!m_buffer || from < 0 || length < 0 || from + length > RingBytes)
+        return -1;
+    return FindSplitPoint(m_buffer.get() + from, length, m_settings.splitMode);
+}
+
+int64_t TFileJob::FindSplitPoint(const uint8_t *data, int64_t length, SplitMode mode)
+{
+    if (length < 1024)
+        return -1;
+    static const uint8_t packStart[4] = {0x00, 0x00, 0x01, 0xBA};
+    const int64_t last = length - 1024;  // last candidate
+    int64_t c = 0;
+    while (c <= last) {
+        const void *hit = memmem(data + c, size_t(last - c + 4), packStart, 4);
+        if (!hit)
+            return -1;
+        c = static_cast<const uint8_t *>(hit) - data;
+        bool pass = data[c + 16] == 0x01 && data[c + 17] == 0xBB;
+        if (pass) {
+            switch (mode) {
+            case SplitMode::Everywhere:
+                break;
+            case SplitMode::AVSync:
+                // The audio sync byte lies 1433 bytes in: a pack too close to the end cannot be judged.
+                pass = c + 1433 < length && (data[c + 1433] & 0x80) == 0;
+                break;
+            case SplitMode::CellHeader:
+                pass = data[c + 69] == 0 && data[c + 70] == 0 && data[c + 71] == 0 && data[c + 72] < 65;
+                break;
+            }
+        }
+        if (pass)
+            return c;
+        ++c;
+    }
+    return -1;
+}
+
+} // namespace kbx

@@ -46,6 +46,7 @@ class TFileJob;
 class TWorker
 {
 public:
+    explicit TWorker(TFileJob &job) : m_job(job) {}
     virtual ~TWorker() = default;
     // The worker has left its loop (finished, aborted or failed). Acquire: its results are visible.
     bool Parked() const { return m_parked.load(std::memory_order_acquire); }
@@ -54,7 +55,6 @@ public:
     std::atomic<int64_t> Remaining{0};
 
 protected:
-    explicit TWorker(TFileJob &job) : m_job(job) {}
     void Run();
     virtual void Execute() = 0;
     TFileJob &m_job;
@@ -135,7 +135,7 @@ public:
                       const std::string &outputName, int64_t length, int64_t start);
     void AbortFileJob();
 
-    // While set, the reader and the checksum thread do not start on a new slot.
+    // While set, the reader and the checksum thread do not start on a new slot. A start keeps it.
     void SetPaused(bool paused);
     bool Paused() const { return m_paused.load(std::memory_order_acquire); }
 
@@ -186,6 +186,7 @@ private:
     bool Stopping() const { return m_stop.load(std::memory_order_acquire); }
     void WorkerFailed();
     void JoinWorkers();
+    std::array<TWorker *, 3> Workers() const { return {m_reader.get(), m_crc.get(), m_writer.get()}; }
 
     FileJobSettings m_settings;
     std::unique_ptr<uint8_t[]> m_buffer;
