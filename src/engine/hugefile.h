@@ -122,13 +122,19 @@ protected:
 
 private:
     [[noreturn]] void Raise(int helpContext, const char *format);
-    [[noreturn]] void RaiseSystem(const char *operation, int code);
+    // text replaces the system's message for the code (used for the lock refusal, which has no errno).
+    [[noreturn]] void RaiseSystem(const char *operation, int code, const char *text = nullptr);
     int OpenWith(bool rewrite, uint32_t recordSize, uint32_t bufferSize, unsigned options,
                  uint32_t lockTimeoutMs, uint32_t retryDelayMs);
     int64_t SysRead(uint8_t *destination, int64_t count, int &error);
     int64_t SysWrite(const uint8_t *source, int64_t count, int &error);
     bool SysSeek(int64_t offset);
-    void ReleaseHandle();
+    int64_t SysSize(int &error);
+    // Seek to a byte offset: BufferedWrite may need a position that is not a whole record.
+    void SeekBytes(int64_t target, bool internal);
+    void EnableCompression();
+    // Closes the system handle; returns the errno of a failing close, else 0.
+    int ReleaseHandle();
 
     uint32_t m_recordSize = 1;
     uint8_t *m_bufferMemory = nullptr;

@@ -9,6 +9,7 @@
 
 #include <sys/resource.h>
 
+#include <memory>
 #include <vector>
 
 using namespace kbx;
@@ -54,8 +55,8 @@ class TestFileJob : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    QString Path(const QString &name) const { return m_dir.filePath(name); }
+    std::unique_ptr<QTemporaryDir> m_temp;  // fresh for every test function
+    QString Path(const QString &name) const { return m_temp->filePath(name); }
     static std::string Std(const QString &s) { return s.toStdString(); }
 
     // Runs a job to its end and returns its error text (empty on success).
@@ -68,7 +69,12 @@ private:
     }
 
 private slots:
-    void init() { QVERIFY(m_dir.isValid()); }
+    void init()
+    {
+        m_temp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_temp->isValid());
+    }
+    void cleanup() { m_temp.reset(); }
 
     void cloneRange()
     {
@@ -140,7 +146,7 @@ private slots:
         QCOMPARE(job.Checksum().Crc.load(), 0xCA6598D0u);
         QCOMPARE(job.Writer().PartsWritten.load(), 0);
         QCOMPARE(job.Writer().Remaining.load(), 0);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(m_temp->path()).entryList(QDir::Files).size(), 1);
 
         const QByteArray src = RandomBytes(9'000'001, 4);
         QVERIFY(WriteFile(Path("c.bin"), src));
@@ -187,7 +193,7 @@ private slots:
         }
         QCOMPARE(joined, src);
         // No empty trailing part.
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).size(), names.size() + 1);
+        QCOMPARE(QDir(m_temp->path()).entryList(QDir::Files).size(), names.size() + 1);
     }
 
     void mergeCrossesFileEnds()
