@@ -1,0 +1,67 @@
+#pragma once
+#include "shell/buttonedit.h"
+
+#include <QFileDialog>
+
+namespace kbx {
+
+// The file-name field of every module: a TOxButtonEdit whose button (and Enter or Down in an empty
+// field) opens the open, save or folder dialog of its Style through the dialogs seam. buttonClicked()
+// is emitted after a name has been picked, never after a cancelled dialog.
+class TOxFileEdit : public TOxButtonEdit
+{
+    Q_OBJECT
+public:
+    enum TOxButtonStyle { bsFileOpen, bsFileSave, bsPathOpen, bsCustom };
+    Q_ENUM(TOxButtonStyle)
+
+    explicit TOxFileEdit(QWidget *parent = nullptr);
+
+    TOxButtonStyle Style() const { return m_style; }
+    // Also sets the button's picture; bsCustom clears it (a Glyph set afterwards takes its place).
+    void setStyle(TOxButtonStyle style);
+
+    QFileDialog::Options SelectDirOpts() const { return m_selectDirOpts; }
+    void setSelectDirOpts(QFileDialog::Options options) { m_selectDirOpts = options; }
+    // Default: no overwrite prompt; the modules ask their own overwrite questions.
+    QFileDialog::Options Options() const { return m_options; }
+    void setOptions(QFileDialog::Options options) { m_options = options; }
+    QString DefaultExt() const { return m_defaultExt; }
+    void setDefaultExt(const QString &ext) { m_defaultExt = ext; }
+    // "description|patterns|description|patterns", patterns separated by ";".
+    QString Filter() const { return m_filter; }
+    void setFilter(const QString &filter) { m_filter = filter; }
+    // 1 for the first description; updated to the one the user left selected.
+    int FilterIndex() const { return m_filterIndex; }
+    void setFilterIndex(int index) { m_filterIndex = index; }
+    QString InitialDir() const { return m_initialDir; }
+    void setInitialDir(const QString &folder) { m_initialDir = folder; }
+    QString Title() const { return m_title; }
+    void setTitle(const QString &title) { m_title = title; }
+
+    // The picture of a style: a strip of two 16 x 16 images, normal and disabled; null for bsCustom.
+    static QPixmap StyleGlyph(TOxButtonStyle style);
+
+public slots:
+    // Runs the dialog of the style; true when a name was picked (bsCustom: reports the press only).
+    bool Browse();
+
+protected:
+    void ButtonPress() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool browseFile();
+    bool browseFolder();
+
+    TOxButtonStyle m_style = bsFileOpen;
+    QFileDialog::Options m_selectDirOpts = QFileDialog::ShowDirsOnly;
+    QFileDialog::Options m_options = QFileDialog::DontConfirmOverwrite;
+    QString m_defaultExt;
+    QString m_filter;
+    int m_filterIndex = 1;
+    QString m_initialDir;
+    QString m_title;
+};
+
+} // namespace kbx

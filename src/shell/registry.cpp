@@ -1,0 +1,121 @@
+#include "shell/registry.h"
+
+#include "shell/program.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace kbx {
+
+namespace {
+
+std::unique_ptr<TOxRegistry> &registryInstance()
+{
+    static std::unique_ptr<TOxRegistry> instance;
+    return instance;
+}
+
+// Registry sections nest with "\"; QSettings groups with "/".
+QString groupName(const QString &section)
+{
+    QString group = section;
+    group.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return group;
+}
+
+class Store
+{
+public:
+    Store(const TOxRegistry &registry, const QString &section)
+        : settings(QSettings::NativeFormat, QSettings::UserScope, registry.Vendor(), registry.AppTitle())
+    {
+        if (!section.isEmpty())
+            settings.beginGroup(groupName(section));
+    }
+    QSettings settings;
+};
+
+} // namespace
+
+TOxRegistry::TOxRegistry(const QString &appTitle)
+    : m_appTitle(appTitle.isEmpty() ? PlatformDefaultTitle() : appTitle)
+    , m_vendor(QStringLiteral("Fernhill Crew"))
+{
+    m_baseKey = QStringLiteral("SOFTWARE\\") + m_vendor + QLatin1Char('\\') + m_appTitle;
+    m_currentKey = m_baseKey;
+}
+
+void TOxRegistry::SetSection(const QString &name)
+{
+    m_section = name;
+    m_currentKey = name.isEmpty() ? m_baseKey : m_baseKey + QLatin1Char('\\') + name;
+}
+
+bool TOxRegistry::KeyExists(const QString &name)
+{
+    SetSection(name);
+    Store store(*this, m_section);
+    return !store.settings.allKeys().isEmpty();
+}
+
+QString TOxRegistry::ReadString(const QString &name) const
+{
+    Store store(*this, m_section);
+    const QVariant value = store.settings.value(name);
+    // A hand-edited file can hold "a, b", which QSettings reads back as a list.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
+bool TOxRegistry::ValueExists(const QString &name) const
+{
+    Store store(*this, m_section);
+    return store.settings.contains(name);
+}
+
+void TOxRegistry::WriteString(const QString &name, const QString &value)
+{
+    Store store(*this, m_section);
+    store.settings.setValue(name, value);
+}
+
+QString TOxRegistry::ReadShellFolder(const QString &name) const
+{
+    static const struct {
+        const char *name;
+        QStandardPaths::StandardLocation location;
+    } folders[] = {
+        {"Desktop", QStandardPaths::DesktopLocation},
+        {"Personal", QStandardPaths::HomeLocation},
+        {"My Video", QStandardPaths::MoviesLocation},
+        {"My Music", QStandardPaths::MusicLocation},
+        {"My Pictures", QStandardPaths::PicturesLocation},
+        {"Start Menu", QStandardPaths::ApplicationsLocation},
+        {"Programs", QStandardPaths::ApplicationsLocation},
+    };
+    for (const auto &folder : folders) {
+        if (name.compare(QLatin1String(folder.name), Qt::CaseInsensitive) == 0)
+            return QStandardPaths::writableLocation(folder.location);
+    }
+    if (name.compare(QLatin1String("Startup"), Qt::CaseInsensitive) == 0)
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            + QStringLiteral("/autostart");
+    return QString();
+}
+
+TOxRegistry &Registry()
+{
+    auto &instance = registryInstance();
+    if (!instance)
+        instance = std::make_unique<TOxRegistry>();
+    return *instance;
+}
+
+void InstallRegistry(std::unique_ptr<TOxRegistry> registry)
+{
+    registryInstance() = std::move(registry);
+}
+
+} // namespace kbx

@@ -1,0 +1,49 @@
+#pragma once
+#include <QString>
+
+#include <memory>
+
+namespace kbx {
+
+// The per-user registry key of the program, with a current section that stays chosen for all later
+// calls. Here the store is QSettings (organisation `Vendor`, application `AppTitle`); a section is a
+// group and every value is a string. Each call opens the store anew; failures are not reported
+// (reads give "", writes are lost).
+//
+// A section "exists" once it holds a value: QSettings cannot keep an empty group, so reading from a
+// missing section does not create it as opening a registry key would.
+class TOxRegistry
+{
+public:
+    // `appTitle` empty: the platform's default title of this executable.
+    explicit TOxRegistry(const QString &appTitle = QString());
+
+    QString BaseKey() const { return m_baseKey; }
+    QString CurrentKey() const { return m_currentKey; }
+    QString AppTitle() const { return m_appTitle; }
+    QString Vendor() const { return m_vendor; }
+    QString Section() const { return m_section; }
+
+    void SetSection(const QString &name);
+    bool KeyExists(const QString &name);
+    QString ReadString(const QString &name) const;
+    bool ValueExists(const QString &name) const;
+    void WriteString(const QString &name, const QString &value);
+    // One of the user's folders by its Windows shell-folder name ("Desktop", "Personal", "My Video",
+    // "Start Menu", "Programs", "Startup"); "" for a folder with no equivalent here.
+    QString ReadShellFolder(const QString &name) const;
+
+private:
+    QString m_baseKey;
+    QString m_currentKey;
+    QString m_appTitle;
+    QString m_vendor;
+    QString m_section;
+};
+
+// The process-wide registry wrapper, created on first use if CreateShellInstances() has not run.
+TOxRegistry &Registry();
+// Replaces it (tests); nullptr makes a fresh one with the default title on next use.
+void InstallRegistry(std::unique_ptr<TOxRegistry> registry);
+
+} // namespace kbx

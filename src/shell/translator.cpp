@@ -1,0 +1,209 @@
+#include "shell/translator.h"
+
+#include "shell/codepage.h"
+#include "shell/dialogs.h"
+#include "shell/program.h"
+#include "shell/registry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace kbx {
+
+namespace {
+
+std::unique_ptr<TTranslator> &translatorInstance()
+{
+    static std::unique_ptr<TTranslator> instance;
+    return instance;
+}
+
+// Character by character, so that positions in the lower-cased text match those in the original
+// (QString::toLower can lengthen a text, e.g. for U+0130).
+QString lowered(const QString &text)
+{
+    QString result = text;
+    for (QChar &ch : result)
+        ch = ch.toLower();
+    return result;
+}
+
+// Letters, digits and everything from "0" (48) up join a word; spaces and "!".."/" separate words.
+bool separates(QChar ch)
+{
+    return ch.unicode() < 48;
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch != QLatin1Char('\r') && ch != QLatin1Char('\n'))
+            continue;
+        lines << text.mid(start, i - start);
+        if (ch == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
+}
+
+} // namespace
+
+QString StripAccelerators(const QString &text)
+{
+    if (!text.contains(QLatin1Char('&')))
+        return text;
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('&')) {
+            result += text.at(i);
+        } else if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('&')) {
+            result += QLatin1Char('&');
+            ++i;
+        }
+    }
+    return result;
+}
+
+bool TTranslator::LoadFromFile(const QString &fileName)
+{
+    const QString path = QFileInfo(fileName).isRelative() ? QDir(ProgramFolder::path()).filePath(fileName)
+                                                          : fileName;
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    LoadFromText(DecodeWindows1252(bytes));
+    return true;
+}
+
+void TTranslator::LoadFromText(const QString &text)
+{
+    static const QString separator = QStringLiteral("\"=\"");
+    m_sourceTexts.clear();
+    m_translations.clear();
+    for (const QString &line : splitLines(text)) {
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        const qsizetype p = line.indexOf(separator);
+        if (p < 0)
+            continue;
+        // The first and last characters are taken as the enclosing quotes without being checked.
+        const QString source = line.mid(1, qMax<qsizetype>(0, p - 1));
+        const QString translation = line.mid(p + 3, qMax<qsizetype>(0, line.size() - p - 4));
+        m_sourceTexts << StripAccelerators(source);
+        m_translations << translation;
+    }
+}
+
+QString TTranslator::Translate(const QString &text) const
+{
+    if (text.isEmpty() || !IsLoaded())
+        return StripAccelerators(text);
+    QString work = text;
+    QString cmp = m_caseSensitive ? work : lowered(work);
+    for (qsizetype i = 0; i < m_sourceTexts.size(); ++i) {
+        const QString key = m_caseSensitive ? m_sourceTexts.at(i) : lowered(m_sourceTexts.at(i));
+        if (key == cmp)
+            return m_translations.at(i);
+        if (key.isEmpty())
+            continue;
+        const QString &translation = m_translations.at(i);
+        qsizetype pos = cmp.indexOf(key);
+        while (pos >= 0) {
+            const qsizetype end = pos + key.size();
+            const bool wordStart = pos == 0 || separates(cmp.at(pos - 1));
+            const bool wordEnd = end == cmp.size() || separates(cmp.at(end));
+            qsizetype next = pos + 1;
+            if (wordStart && wordEnd) {
+                work = work.left(pos) + translation + work.mid(end);
+                cmp = m_caseSensitive ? work : lowered(work);
+                // Continue after the inserted text, so a translation that holds its own source text
+                // is not replaced again and again.
+                next = pos + translation.size();
+            }
+            pos = cmp.indexOf(key, next);
+        }
+    }
+    return work;
+}
+
+void TTranslator::Inform(const QString &text) const
+{
+    const QString shown = IsLoaded() ? Translate(text) : text;
+    Dialogs::instance().information(QApplication::activeWindow(), ApplicationTitle(), shown);
+}
+
+bool TTranslator::Confirm(const QString &text) const
+{
+    const QString shown = IsLoaded() ? Translate(text) : text;
+    return Dialogs::instance().question(QApplication::activeWindow(), ApplicationTitle(), shown);
+}
+
+TTranslator &Translator()
+{
+    auto &instance = translatorInstance();
+    if (!instance)
+        instance = std::make_unique<TTranslator>();
+    return *instance;
+}
+
+void InstallTranslator(std::unique_ptr<TTranslator> translator)
+{
+    translatorInstance() = std::move(translator);
+}
+
+void CreateShellInstances()
+{
+    Registry();
+    Translator();
+}
+
+QString Translate(const QString &text)
+{
+    return Translator().Translate(text);
+}
+
+void Inform(const QString &text)
+{
+    Translator().Inform(text);
+}
+
+bool Confirm(const QString &text)
+{
+    return Translator().Confirm(text);
+}
+
+bool AskQuestion(const QString &text)
+{
+    return Dialogs::instance().question(QApplication::activeWindow(),
+                                        ApplicationTitle() + QStringLiteral(" hat eine Frage"), text);
+}
+
+QString SystemLanguageName(const QLocale &locale)
+{
+    // The language's own name without a region ("Deutsch", not "Schweizer Hochdeutsch"); Qt names
+    // English after a region in every locale except the World one.
+    QString name;
+    if (locale.language() == QLocale::C || locale.language() == QLocale::AnyLanguage)
+        name = QStringLiteral("English");
+    else
+        name = QLocale(locale.language(), QLocale::World).nativeLanguageName();
+    if (name.isEmpty())
+        name = QLocale::languageToString(locale.language());
+    name.truncate(50);
+    const qsizetype space = name.indexOf(QLatin1Char(' '));
+    return space < 0 ? name : name.left(space);
+}
+
+} // namespace kbx
