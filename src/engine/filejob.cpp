@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstring>
 #include <mutex>
+#include <cstdlib>
 #include <new>
 
 namespace kbx {
@@ -298,7 +299,9 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     m_crc = std::make_unique<TCRCComputer>(*this);
     m_writer = std::make_unique<TTruncWriter>(*this);
     if (!m_buffer)
-        m_buffer.reset(new (std::align_val_t(4096)) uint8_t[RingBytes]);
+        m_buffer.reset(static_cast<uint8_t *>(std::aligned_alloc(4096, RingBytes)));
+    if (!m_buffer)
+        throw std::bad_alloc();
 
     m_crcEnabled = settings.computeCrc || settings.crcOnly;
     for (auto &state : m_slotState)
@@ -384,6 +387,11 @@ void TFileJob::ReleaseBuffer()
         JoinWorkers();
         m_buffer.reset();
     }
+}
+
+void TFileJob::FreeRing::operator()(uint8_t *p) const
+{
+    std::free(p);
 }
 
 void TFileJob::Signal()

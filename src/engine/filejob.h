@@ -189,7 +189,8 @@ private:
     std::array<TWorker *, 3> Workers() const { return {m_reader.get(), m_crc.get(), m_writer.get()}; }
 
     FileJobSettings m_settings;
-    std::unique_ptr<uint8_t[]> m_buffer;
+    struct FreeRing { void operator()(uint8_t *p) const; };
+    std::unique_ptr<uint8_t[], FreeRing> m_buffer;
     int32_t m_slotCount = 1;
     int32_t m_blockSize = RingBytes;
     bool m_crcEnabled = false;
