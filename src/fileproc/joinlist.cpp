@@ -1,0 +1,146 @@
+#include "fileproc/joinlist.h"
+
+#include "engine/hugefile.h"
+#include "fileproc/functions.h"
+#include "platform/userfolders.h"
+#include "platform/volumes.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace kbx {
+
+namespace {
+
+const QChar Quote = QLatin1Char('"');
+const QChar Separator = QLatin1Char('/');
+
+// The name before the last "=": sizes hold no "=", paths may.
+qsizetype valueSeparator(const QString &entry)
+{
+    return entry.lastIndexOf(QLatin1Char('='));
+}
+
+// One decimal at most, none when whole, in the user's notation.
+QString tenthsText(qint64 tenths, const QLocale &locale)
+{
+    const QString sign = tenths < 0 ? QStringLiteral("-") : QString();
+    const qint64 magnitude = tenths < 0 ? -tenths : tenths;
+    QString text = sign + QString::number(magnitude / 10);
+    if (magnitude % 10 != 0)
+        text += locale.decimalPoint() + QString::number(magnitude % 10);
+    return text;
+}
+
+QString withSeparator(const QString &folder)
+{
+    return folder.isEmpty() || folder.endsWith(Separator) ? folder : folder + Separator;
+}
+
+void collectInto(const QString &folder, QList<FolderFile> &files)
+{
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isDir()) {
+            if (!info.isSymLink())
+                collectInto(path, files);
+            continue;
+        }
+        const bool special = info.exists() && !info.isFile();
+        files.append({path, special ? -1 : HugeFileSize(QFile::encodeName(path).toStdString())});
+    }
+}
+
+} // namespace
+
+QString JoinEntryText(const QString &path, qint64 size)
+{
+    return Quote + path + Quote + QLatin1Char('=') + QString::number(size);
+}
+
+QString JoinEntryPath(const QString &entry)
+{
+    const qsizetype equals = valueSeparator(entry);
+    const QString name = equals < 0 ? entry : entry.left(equals);
+    if (name.size() >= 2 && name.startsWith(Quote) && name.endsWith(Quote))
+        return name.mid(1, name.size() - 2);
+    return name;
+}
+
+qint64 JoinEntrySize(const QString &entry)
+{
+    const qsizetype equals = valueSeparator(entry);
+    if (equals < 0)
+        return 0;
+    bool ok = false;
+    const qint64 size = entry.mid(equals + 1).trimmed().toLongLong(&ok);
+    return ok ? size : 0;
+}
+
+qint64 JoinSizeOf(const QStringList &entries, const QList<bool> &selected, bool selectedOnly, int *count)
+{
+    qint64 sum = 0;
+    int summed = 0;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (selectedOnly && !(i < selected.size() && selected.at(i)))
+            continue;
+        sum += JoinEntrySize(entries.at(i));
+        ++summed;
+    }
+    if (count)
+        *count = summed;
+    return sum;
+}
+
+QString JoinHintText(const QStringList &entries, const QList<bool> &selected, const QLocale &locale,
+                     const Translate &translate)
+{
+    int count = 0;
+    const qint64 size = JoinSizeOf(entries, selected, true, &count);
+    if (count == 0)
+        return Translated(translate, QStringLiteral("select files to compute their concatenated size"));
+    return QString::number(size) + QStringLiteral(" Bytes (") + tenthsText(Nearest(size / 104857.6), locale)
+        + QStringLiteral(" MB) in ") + QString::number(count) + QLatin1Char(' ')
+        + Translated(translate, QStringLiteral("files selected"));
+}
+
+QString DefaultOutputName(const QString &currentOutput, const QString &inputName)
+{
+    QString input = inputName;
+    if (input.startsWith(Quote)) {
+        input.remove(0, 1);
+        const qsizetype quote = input.indexOf(Quote);
+        if (quote >= 0)
+            input.truncate(quote);
+    }
+    const QString inputFolder = withSeparator(FolderPart(input));
+    QString folder = FolderPart(currentOutput.isEmpty() ? input : currentOutput);
+    if (!folder.isEmpty() && IsOptical(folder)) {
+        folder = UserFolderPath(UserFolder::Videos);
+        if (folder.isEmpty())
+            folder = UserFolderPath(UserFolder::Home);
+        if (folder.isEmpty())
+            folder = Separator;
+    }
+    // An empty folder stays empty: a bare name is not moved to the root folder.
+    folder = withSeparator(folder);
+    QString fileName = FileNamePart(input);
+    if (folder == inputFolder)
+        fileName.prepend(QStringLiteral("KBX_"));
+    return folder + fileName;
+}
+
+QList<FolderFile> CollectFolderFiles(const QString &folder)
+{
+    QList<FolderFile> files;
+    if (!folder.isEmpty())
+        collectInto(folder, files);
+    return files;
+}
+
+} // namespace kbx

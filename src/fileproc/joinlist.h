@@ -1,0 +1,52 @@
+#pragma once
+// The join list's entries ("path"=size lines), their sums and hint, the default output name and
+// the walk that adds a whole folder.
+
+#include "fileproc/textfuncs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QLocale;
+
+namespace kbx {
+
+// "\"" + path + "\"=" + size.
+QString JoinEntryText(const QString &path, qint64 size);
+// The name of an entry (before its last "=") without its surrounding quotes; a name without
+// quotes is a path as it stands.
+QString JoinEntryPath(const QString &entry);
+// The value after the last "="; an entry without a number there counts 0.
+qint64 JoinEntrySize(const QString &entry);
+
+// Sum of the sizes of all entries, or of those whose flag in `selected` is set (missing flags
+// count as unselected). `count`, when given, receives how many entries were summed.
+qint64 JoinSizeOf(const QStringList &entries, const QList<bool> &selected, bool selectedOnly,
+                  int *count = nullptr);
+
+// The hint of `joinList`: "2147483648 Bytes (2048 MB) in 2 files selected" with the locale's
+// decimal separator, or the prompt to select files when nothing is selected.
+QString JoinHintText(const QStringList &entries, const QList<bool> &selected, const QLocale &locale,
+                     const Translate &translate = {});
+
+// The output name proposed for an input: the input's file name in the folder of the current
+// output (or of the input when the output is empty), with "KBX_" in front when that is the input's
+// own folder. A folder on an optical volume is replaced by the user's videos folder, else home,
+// else "/". An input beginning with a quote is taken up to its closing quote, so a whole entry
+// line gives its path.
+QString DefaultOutputName(const QString &currentOutput, const QString &inputName);
+
+struct FolderFile
+{
+    QString path;
+    qint64 size = -1;   // -1 when the file cannot be opened
+};
+
+// Every file below `folder`, depth first in the order the file system lists each folder: a
+// subfolder's files come where the subfolder is listed. Hidden files count; links to folders are
+// not followed (they could loop). Entries that are neither files nor folders (pipes, sockets,
+// devices) are listed with size -1 without opening them, as opening a pipe would wait for a writer.
+QList<FolderFile> CollectFolderFiles(const QString &folder);
+
+} // namespace kbx

@@ -1,0 +1,56 @@
+#include "platform/shell.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace kbx {
+
+namespace {
+
+Shell *installedShell = nullptr;
+
+} // namespace
+
+Shell::~Shell() = default;
+
+Shell &Shell::instance()
+{
+    static SystemShell system;
+    return installedShell ? *installedShell : system;
+}
+
+void Shell::install(Shell *shell)
+{
+    installedShell = shell;
+}
+
+bool SystemShell::openUrl(const QUrl &url)
+{
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool SystemShell::startProgram(const QString &program, const QStringList &arguments)
+{
+    return !program.isEmpty() && QProcess::startDetached(program, arguments);
+}
+
+QUrl DocumentUrl(const QString &target)
+{
+    // Two letters at least before the colon, so that a drive-letter path is never taken for a scheme.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    if (scheme.match(target).hasMatch())
+        return QUrl(target, QUrl::StrictMode);
+    return QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
+}
+
+bool OpenDocumentTarget(const QString &target)
+{
+    if (target.isEmpty())
+        return false;
+    return Shell::instance().openUrl(DocumentUrl(target));
+}
+
+} // namespace kbx

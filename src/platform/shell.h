@@ -1,0 +1,42 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+class QUrl;
+
+namespace kbx {
+
+/// The shell seam: opens documents and web addresses, starts programs. Nothing goes through a
+/// command interpreter, so a name with a quote or ";" in it runs nothing. The default uses
+/// QDesktopServices and QProcess; tests install FakeShell (fakeplatform.h).
+class Shell
+{
+public:
+    virtual ~Shell();
+
+    /// Opens a document ("file:" URL) or a web address with the desktop's handler; false on failure.
+    virtual bool openUrl(const QUrl &url) = 0;
+    /// Starts `program` detached with `arguments` passed as they are; false when it cannot start.
+    virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
+
+    /// The installed shell, or the system's when none is installed.
+    static Shell &instance();
+    /// Installs `shell` (not owned; it must outlive its use). nullptr restores the system's.
+    static void install(Shell *shell);
+};
+
+/// QDesktopServices::openUrl and QProcess::startDetached.
+class SystemShell : public Shell
+{
+public:
+    bool openUrl(const QUrl &url) override;
+    bool startProgram(const QString &program, const QStringList &arguments) override;
+};
+
+// The URL a target text stands for: an address with a scheme ("https://...", "mailto:...") as it
+// is, anything else as a local file, made absolute.
+QUrl DocumentUrl(const QString &target);
+// Opens a document path or an address through the installed shell.
+bool OpenDocumentTarget(const QString &target);
+
+} // namespace kbx

@@ -1,0 +1,213 @@
+#include "fileproc/joinlist.h"
+#include "platform/fakeplatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+using namespace kbx;
+
+namespace {
+
+bool writeBytes(const QString &path, qsizetype size)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, 'k')) == size;
+}
+
+// The file system's own listing, read with readdir: the order the walk must keep.
+void listLikeTheFileSystem(const QString &folder, QStringList &paths)
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QString path = folder + "/" + name;
+        struct stat own {};
+        struct stat target {};
+        ::lstat(QFile::encodeName(path).constData(), &own);
+        const bool targetIsDir = ::stat(QFile::encodeName(path).constData(), &target) == 0 && S_ISDIR(target.st_mode);
+        if (S_ISDIR(own.st_mode))
+            listLikeTheFileSystem(path, paths);
+        else if (!(S_ISLNK(own.st_mode) && targetIsDir))
+            paths << path;
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
+class TestJoinList : public QObject
+{
+    Q_OBJECT
+private slots:
+    void entriesBuildAndParse();
+    void sizesOfAllOrSelected();
+    void hintText();
+    void defaultOutputName_data();
+    void defaultOutputName();
+    void folderWalkKeepsDirectoryOrder();
+    void folderWalkOfNothing();
+};
+
+void TestJoinList::entriesBuildAndParse()
+{
+    const QString entry = JoinEntryText("/video/movie.vob", 1073709056);
+    QCOMPARE(entry, QString("\"/video/movie.vob\"=1073709056"));
+    QCOMPARE(JoinEntryPath(entry), QString("/video/movie.vob"));
+    QCOMPARE(JoinEntrySize(entry), 1073709056);
+
+    const QString odd = JoinEntryText("/v/a=b \"c\".vob", -1);
+    QCOMPARE(JoinEntryPath(odd), QString("/v/a=b \"c\".vob"));
+    QCOMPARE(JoinEntrySize(odd), -1);
+
+    QCOMPARE(JoinEntryPath("/v/plain.vob=100"), QString("/v/plain.vob"));
+    QCOMPARE(JoinEntrySize("/v/plain.vob=100"), 100);
+    QCOMPARE(JoinEntryPath("/v/no size.vob"), QString("/v/no size.vob"));
+    QCOMPARE(JoinEntrySize("/v/no size.vob"), 0);
+    QCOMPARE(JoinEntrySize("\"/v/x\"=abc"), 0);
+    QCOMPARE(JoinEntrySize(JoinEntryText("/v/big", 5368709120)), 5368709120);
+}
+
+void TestJoinList::sizesOfAllOrSelected()
+{
+    const QStringList entries{JoinEntryText("/a", 100), JoinEntryText("/unreadable", -1),
+                              JoinEntryText("/b", 2147483648)};
+    int count = -1;
+    QCOMPARE(JoinSizeOf(entries, {}, false, &count), 2147483747);
+    QCOMPARE(count, 3);
+    // The unreadable entry lowers the total by one.
+    QCOMPARE(JoinSizeOf(entries.mid(0, 1) + entries.mid(2), {}, false) - 1, JoinSizeOf(entries, {}, false));
+
+    QCOMPARE(JoinSizeOf(entries, {true, false}, true, &count), 100);
+    QCOMPARE(count, 1);
+    QCOMPARE(JoinSizeOf(entries, {false, false, false}, true, &count), 0);
+    QCOMPARE(count, 0);
+    QCOMPARE(JoinSizeOf(entries, {true, false, true}, true, &count), 2147483748);
+    QCOMPARE(count, 2);
+    QCOMPARE(JoinSizeOf({}, {}, false, &count), 0);
+    QCOMPARE(count, 0);
+}
+
+void TestJoinList::hintText()
+{
+    const QStringList entries{JoinEntryText("/a", 1073741824), JoinEntryText("/b", 1073741824),
+                              JoinEntryText("/c", 1572864), JoinEntryText("/d", 262144)};
+    const QLocale c(QLocale::C);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    QCOMPARE(JoinHintText(entries, {true, true}, c), QString("2147483648 Bytes (2048 MB) in 2 files selected"));
+    QCOMPARE(JoinHintText(entries, {false, false, true}, german), QString("1572864 Bytes (1,5 MB) in 1 files selected"));
+    QCOMPARE(JoinHintText(entries, {false, false, true}, c), QString("1572864 Bytes (1.5 MB) in 1 files selected"));
+    // 2.5 tenths go to the even neighbour.
+    QCOMPARE(JoinHintText(entries, {false, false, false, true}, c), QString("262144 Bytes (0.2 MB) in 1 files selected"));
+    QCOMPARE(JoinHintText(entries, {}, c), QString("select files to compute their concatenated size"));
+    const Translate tr = [](const QString &s) { return "[" + s + "]"; };
+    QCOMPARE(JoinHintText(entries, {true}, c, tr), QString("1073741824 Bytes (1024 MB) in 1 [files selected]"));
+    QCOMPARE(JoinHintText(entries, {}, c, tr), QString("[select files to compute their concatenated size]"));
+}
+
+void TestJoinList::defaultOutputName_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("videos");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("result");
+    const QString videos = "/home/u/Videos";
+    const QString home = "/home/u";
+    QTest::newRow("empty output") << "" << "/rip/movie.vob" << videos << home << "/rip/KBX_movie.vob";
+    QTest::newRow("other output folder") << "/out/x.vob" << "/rip/movie.vob" << videos << home << "/out/movie.vob";
+    QTest::newRow("output in input's folder") << "/rip/x.vob" << "/rip/movie.vob" << videos << home
+                                              << "/rip/KBX_movie.vob";
+    QTest::newRow("whole entry line") << "" << "\"/rip/movie.vob\"=1234" << videos << home << "/rip/KBX_movie.vob";
+    QTest::newRow("dotted folder") << "" << "/r.i.p/movie.vob" << videos << home << "/r.i.p/KBX_movie.vob";
+    QTest::newRow("optical input") << "" << "/media/cdrom/VIDEO_TS/VTS_01_1.VOB" << videos << home
+                                   << "/home/u/Videos/VTS_01_1.VOB";
+    QTest::newRow("optical, folder with slash") << "" << "/media/cdrom/a.vob" << videos + "/" << home
+                                                << "/home/u/Videos/a.vob";
+    QTest::newRow("optical output") << "/media/cdrom/x.vob" << "/rip/movie.vob" << videos << home
+                                    << "/home/u/Videos/movie.vob";
+    QTest::newRow("optical, no videos folder") << "" << "/media/cdrom/a.vob" << "" << home << "/home/u/a.vob";
+    QTest::newRow("optical, no folders") << "" << "/media/cdrom/a.vob" << "" << "" << "/a.vob";
+    QTest::newRow("bare name") << "" << "movie.vob" << videos << home << "KBX_movie.vob";
+}
+
+void TestJoinList::defaultOutputName()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, input);
+    QFETCH(QString, videos);
+    QFETCH(QString, home);
+    QFETCH(QString, result);
+    FakePlatform platform;
+    platform.volumes.add("/", "ext4", "/dev/sda1");
+    platform.volumes.add("/media/cdrom", "iso9660", "/dev/sr0");
+    platform.folders.set(UserFolder::Videos, videos);
+    platform.folders.set(UserFolder::Home, home);
+    QCOMPARE(DefaultOutputName(output, input), result);
+}
+
+void TestJoinList::folderWalkKeepsDirectoryOrder()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString root = dir.path() + "/rip";
+    QVERIFY(QDir().mkpath(root + "/sub/deeper"));
+    QVERIFY(QDir().mkpath(root + "/empty"));
+    QVERIFY(QDir().mkpath(root + "/b-sub"));
+    QVERIFY(writeBytes(root + "/a.vob", 3));
+    QVERIFY(writeBytes(root + "/z.vob", 2));
+    QVERIFY(writeBytes(root + "/.hidden", 1));
+    QVERIFY(writeBytes(root + "/sub/b.vob", 5));
+    QVERIFY(writeBytes(root + "/sub/deeper/c.vob", 0));
+    QVERIFY(writeBytes(root + "/b-sub/d.vob", 7));
+    QVERIFY(QFile::link(root + "/gone.vob", root + "/dangling.vob"));
+    QVERIFY(QFile::link(root + "/sub", root + "/linked-folder"));
+    QCOMPARE(::mkfifo(QFile::encodeName(root + "/pipe").constData(), 0600), 0);
+
+    const QString currentBefore = QDir::currentPath();
+    const QList<FolderFile> files = CollectFolderFiles(root);
+    QCOMPARE(QDir::currentPath(), currentBefore);
+
+    QStringList expected;
+    listLikeTheFileSystem(root, expected);
+    QCOMPARE(expected.size(), 8);
+    QStringList paths;
+    QStringList entries;
+    for (const FolderFile &file : files) {
+        paths << file.path;
+        entries << JoinEntryText(file.path, file.size);
+    }
+    QCOMPARE(paths, expected);
+
+    const QHash<QString, qint64> sizes{{"/a.vob", 3}, {"/z.vob", 2}, {"/.hidden", 1}, {"/sub/b.vob", 5},
+                                       {"/sub/deeper/c.vob", 0}, {"/b-sub/d.vob", 7}, {"/dangling.vob", -1},
+                                       {"/pipe", -1}};
+    for (const FolderFile &file : files) {
+        const QString relative = file.path.mid(root.size());
+        QVERIFY2(sizes.contains(relative), qPrintable(relative));
+        QCOMPARE(file.size, sizes.value(relative));
+    }
+    QCOMPARE(JoinSizeOf(entries, {}, false), 3 + 2 + 1 + 5 + 0 + 7 - 1 - 1);
+}
+
+void TestJoinList::folderWalkOfNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(CollectFolderFiles(QString()).isEmpty());
+    QVERIFY(CollectFolderFiles(dir.path() + "/missing").isEmpty());
+    QVERIFY(writeBytes(dir.path() + "/file.vob", 4));
+    // A file given as the folder lists nothing: only folders are walked.
+    QVERIFY(CollectFolderFiles(dir.path() + "/file.vob").isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestJoinList)
+#include "tst_joinlist.moc"

@@ -1,0 +1,273 @@
+#include "platform/fakeplatform.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kbx;
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void mountTableDecodesEscapesInOrder();
+    void sortFollowsMountTable();
+    void volumeForTakesLongestRootAtFolderBoundary_data();
+    void volumeForTakesLongestRootAtFolderBoundary();
+    void volumeForResolvesLinksOfExistingFolders();
+    void fourGiBLimitOnlyForFatFamily_data();
+    void fourGiBLimitOnlyForFatFamily();
+    void opticalByFileSystemOrDevice();
+    void systemVolumesHoldTheRoot();
+    void systemUserFoldersUnsetWhenMissing();
+    void fakesInstallAndRestore();
+    void fakeShellRecordsAndAnswersFromQueue();
+    void documentUrlKeepsNamesIntact();
+    void fakePowerRecordsAndRefuses();
+};
+
+void TestPlatform::cleanup()
+{
+    Volumes::install(nullptr);
+    UserFolders::install(nullptr);
+    Shell::install(nullptr);
+    Power::install(nullptr);
+}
+
+void TestPlatform::mountTableDecodesEscapesInOrder()
+{
+    const QByteArray table = "sysfs /sys sysfs rw 0 0\n"
+                             "/dev/sda1 / ext4 rw,relatime 0 0\n"
+                             "/dev/sdb1 /media/My\\040Stick vfat rw 0 0\n"
+                             "/dev/sr0 /media/cd\\134rom iso9660 ro 0 0\n"
+                             "broken\n"
+                             "\n"
+                             "/dev/sdc1 /mnt/x\\04 ext4 rw 0 0\n";
+    const QStringList expected{"/sys", "/", "/media/My Stick", "/media/cd\\rom", "/mnt/x\\04"};
+    QCOMPARE(MountTablePoints(table), expected);
+}
+
+void TestPlatform::sortFollowsMountTable()
+{
+    FakeVolumes fake;
+    fake.add("/media/cd", "iso9660");
+    fake.add("/unknown", "ext4");
+    fake.add("/", "ext4");
+    fake.add("/home", "xfs");
+    QList<Volume> volumes = fake.volumes;
+    SortByMountTable(volumes, {"/", "/home", "/media/cd"});
+    QStringList roots;
+    for (const Volume &v : volumes)
+        roots << v.rootPath;
+    QCOMPARE(roots, QStringList({"/", "/home", "/media/cd", "/unknown"}));
+
+    QList<Volume> unchanged = fake.volumes;
+    SortByMountTable(unchanged, {});
+    QCOMPARE(unchanged.first().rootPath, QString("/media/cd"));
+}
+
+void TestPlatform::volumeForTakesLongestRootAtFolderBoundary_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QString>("type");
+    QTest::newRow("root") << "/zz_kbx/file.vob" << "/" << "ext4";
+    QTest::newRow("nested mount") << "/zz_kbx/mnt/stick/a/b.vob" << "/zz_kbx/mnt/stick" << "vfat";
+    QTest::newRow("mount point itself") << "/zz_kbx/mnt/stick" << "/zz_kbx/mnt/stick" << "vfat";
+    QTest::newRow("name sharing a prefix") << "/zz_kbx/mnt/stickers/x" << "/zz_kbx/mnt" << "xfs";
+    QTest::newRow("root given with slash") << "/zz_kbx/cd/VIDEO_TS/VTS_01_1.VOB" << "/zz_kbx/cd" << "udf";
+    QTest::newRow("dots cleaned") << "/zz_kbx/mnt/stick/../other/x" << "/zz_kbx/mnt" << "xfs";
+    QTest::newRow("stacked: later mount wins") << "/zz_kbx/stack/x" << "/zz_kbx/stack" << "btrfs";
+}
+
+void TestPlatform::volumeForTakesLongestRootAtFolderBoundary()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, root);
+    QFETCH(QString, type);
+    FakeVolumes fake;
+    fake.add("/", "ext4");
+    fake.add("/zz_kbx/mnt", "xfs");
+    fake.add("/zz_kbx/mnt/stick", "vfat");
+    fake.add("/zz_kbx/cd/", "udf");
+    fake.add("/zz_kbx/stack", "ext4");
+    fake.add("/zz_kbx/stack", "btrfs");
+    Volumes::install(&fake);
+
+    const std::optional<Volume> volume = VolumeFor(path);
+    QVERIFY(volume);
+    QCOMPARE(volume->rootPath, root);
+    QCOMPARE(volume->fileSystemType, type);
+}
+
+void TestPlatform::volumeForResolvesLinksOfExistingFolders()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString target = QDir(dir.path()).canonicalPath() + "/stick";
+    QVERIFY(QDir().mkpath(target));
+    QVERIFY(QFile::link(target, dir.path() + "/link"));
+
+    FakeVolumes fake;
+    fake.add("/", "ext4");
+    fake.add(target, "vfat");
+    Volumes::install(&fake);
+
+    // The output does not exist yet; its folder is a link onto the FAT volume.
+    const QString output = dir.path() + "/link/new/out.vob";
+    QVERIFY(VolumeFor(output));
+    QCOMPARE(VolumeFor(output)->rootPath, target);
+    QVERIFY(HasFourGiBLimit(output));
+    QVERIFY(!HasFourGiBLimit(dir.path() + "/out.vob"));
+
+    FakeVolumes none;
+    Volumes::install(&none);
+    QVERIFY(!VolumeFor(output));
+    QVERIFY(!VolumeFor(QString()));
+    QVERIFY(!HasFourGiBLimit(output));
+    QVERIFY(!IsOptical(output));
+}
+
+void TestPlatform::fourGiBLimitOnlyForFatFamily_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<bool>("limited");
+    QTest::newRow("vfat") << "vfat" << true;
+    QTest::newRow("msdos") << "msdos" << true;
+    QTest::newRow("umsdos") << "umsdos" << true;
+    QTest::newRow("upper case") << "VFAT" << true;
+    QTest::newRow("exfat has no limit") << "exfat" << false;
+    QTest::newRow("ext4") << "ext4" << false;
+}
+
+void TestPlatform::fourGiBLimitOnlyForFatFamily()
+{
+    QFETCH(QString, type);
+    QFETCH(bool, limited);
+    FakeVolumes fake;
+    fake.add("/", "ext4");
+    fake.add("/zz_kbx/out", type);
+    Volumes::install(&fake);
+    QCOMPARE(HasFourGiBLimit("/zz_kbx/out/merged.vob"), limited);
+    QVERIFY(!HasFourGiBLimit("/zz_kbx/merged.vob"));
+}
+
+void TestPlatform::opticalByFileSystemOrDevice()
+{
+    QVERIFY(IsOpticalVolume("/dev/sdb1", "iso9660"));
+    QVERIFY(IsOpticalVolume("", "UDF"));
+    QVERIFY(IsOpticalVolume("/dev/sr0", "auto"));
+    QVERIFY(!IsOpticalVolume("/dev/sda1", "ext4"));
+
+    FakeVolumes fake;
+    fake.add("/", "ext4", "/dev/sda1");
+    fake.add("/media/cdrom", "iso9660", "/dev/sr0");
+    Volumes::install(&fake);
+    QVERIFY(IsOptical("/media/cdrom/VIDEO_TS/VTS_01_1.VOB"));
+    QVERIFY(!IsOptical("/media/cdrom2/x"));
+}
+
+void TestPlatform::systemVolumesHoldTheRoot()
+{
+    QTemporaryDir dir;
+    const std::optional<Volume> volume = VolumeFor(dir.path());
+    QVERIFY(volume);
+    QVERIFY(dir.path().startsWith(volume->rootPath) || volume->rootPath == "/");
+    QVERIFY(volume->bytesTotal > 0);
+    QVERIFY(!Volumes::instance().mountedVolumes().isEmpty());
+}
+
+void TestPlatform::systemUserFoldersUnsetWhenMissing()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/config"));
+
+    SystemUserFolders folders;
+    const QString videos = folders.path(UserFolder::Videos);
+    const QString desktop = folders.path(UserFolder::Desktop);
+    const QString applications = folders.path(UserFolder::Applications);
+    const QString homeFolder = folders.path(UserFolder::Home);
+    QVERIFY(QDir().mkpath(home.path() + "/Videos"));
+    const QString videosAfter = folders.path(UserFolder::Videos);
+
+    qputenv("HOME", oldHome);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+
+    QCOMPARE(homeFolder, home.path());
+    QCOMPARE(videos, QString());
+    QCOMPARE(desktop, QString());
+    QCOMPARE(videosAfter, home.path() + "/Videos");
+    // The menu folder is given before it exists: the first shortcut creates it.
+    QVERIFY(applications.startsWith(home.path()));
+}
+
+void TestPlatform::fakesInstallAndRestore()
+{
+    Volumes *systemVolumes = &Volumes::instance();
+    {
+        FakePlatform platform;
+        QCOMPARE(&Volumes::instance(), static_cast<Volumes *>(&platform.volumes));
+        QCOMPARE(&UserFolders::instance(), static_cast<UserFolders *>(&platform.folders));
+        QCOMPARE(&Shell::instance(), static_cast<Shell *>(&platform.shell));
+        QCOMPARE(&Power::instance(), static_cast<Power *>(&platform.power));
+        platform.folders.set(UserFolder::Videos, "/tmp/v");
+        QCOMPARE(UserFolderPath(UserFolder::Videos), QString("/tmp/v"));
+        QCOMPARE(UserFolderPath(UserFolder::Home), QString());
+    }
+    QCOMPARE(&Volumes::instance(), systemVolumes);
+    QVERIFY(dynamic_cast<SystemUserFolders *>(&UserFolders::instance()));
+    QVERIFY(dynamic_cast<SystemShell *>(&Shell::instance()));
+    QVERIFY(dynamic_cast<SystemPower *>(&Power::instance()));
+}
+
+void TestPlatform::fakeShellRecordsAndAnswersFromQueue()
+{
+    FakePlatform platform;
+    platform.shell.answers << false << true;
+    QVERIFY(!Shell::instance().startProgram("kcalc", {}));
+    QVERIFY(OpenDocumentTarget("https://example.org/a?b=1"));
+    platform.shell.defaultAnswer = false;
+    QVERIFY(!Shell::instance().startProgram("xdg-open", {"a b.txt", "x\";rm -rf ~"}));
+    QVERIFY(!OpenDocumentTarget(QString()));
+
+    QCOMPARE(platform.shell.calls.size(), 3);
+    QCOMPARE(platform.shell.calls.at(0).program, QString("kcalc"));
+    QCOMPARE(platform.shell.calls.at(1).url, QUrl("https://example.org/a?b=1"));
+    QCOMPARE(platform.shell.calls.at(2).arguments, QStringList({"a b.txt", "x\";rm -rf ~"}));
+}
+
+void TestPlatform::documentUrlKeepsNamesIntact()
+{
+    QCOMPARE(DocumentUrl("mailto:someone@example.org").scheme(), QString("mailto"));
+    QCOMPARE(DocumentUrl("/data/my film; \"x\".html"), QUrl::fromLocalFile("/data/my film; \"x\".html"));
+    QCOMPARE(DocumentUrl("/data/50%.html").toLocalFile(), QString("/data/50%.html"));
+    // One letter before a colon is a drive, not a scheme.
+    QVERIFY(DocumentUrl("C:/x.html").isLocalFile());
+    QCOMPARE(DocumentUrl("file_id.diz"), QUrl::fromLocalFile(QDir::current().absoluteFilePath("file_id.diz")));
+}
+
+void TestPlatform::fakePowerRecordsAndRefuses()
+{
+    FakePlatform platform;
+    QString error;
+    QVERIFY(Power::instance().shutdown(&error));
+    Power::instance().beep();
+    platform.power.refusal = "Access denied";
+    QVERIFY(!Power::instance().forcedShutdown(&error));
+    QCOMPARE(error, QString("Access denied"));
+    QVERIFY(!Power::instance().shutdown());
+    QCOMPARE(platform.power.calls, QStringList({"shutdown", "beep", "forcedShutdown", "shutdown"}));
+}
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
