@@ -7,8 +7,11 @@
 #include <csignal>
 #include <cstring>
 #include <mutex>
+#include <cerrno>
 #include <cstdlib>
 #include <new>
+
+#include <unistd.h>
 
 namespace kbx {
 
@@ -37,6 +40,44 @@ void WriteAll(TQsHugeFile &file, const uint8_t *data, int64_t count)
                            + " bytes could be written.";
         throw EQsHugeFile(text, code ? HelpSystemError : HelpSystemCall);
     }
+}
+
+// Appends `count` bytes of `source` from `offset` to `out`, inside the kernel while the system can;
+// otherwise from `scratch`, the ring memory that holds (inRing) or may receive these bytes.
+void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
+               bool inRing, bool &copyRange)
+{
+    if (copyRange) {
+        const int64_t copied = out.CopyRange(source, offset, count);
+        if (copied == count)
+            return;
+        if (copied < 0) {
+            copyRange = false;
+        } else {
+            int code = int(out.LastError());
+            if (code != 0)
+                throw EQsHugeFile("TQsHugeFile.BlockWrite(" + out.FileName() + ") failed. Systemfehler.  Code: "
+                                      + std::to_string(code) + ".\r\n" + std::strerror(code),
+                                  HelpSystemError);
+            throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
+                              HelpSystemCall);
+        }
+    }
+    int64_t done = inRing ? count : 0;
+    while (done < count) {
+        const ssize_t got = ::pread(source.Handle(), scratch + done, size_t(count - done), off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw EQsHugeFile("TQsHugeFile.BlockRead(" + source.FileName() + ") failed. Systemfehler.  Code: "
+                                  + std::to_string(errno) + ".\r\n" + std::strerror(errno),
+                              HelpSystemError);
+        if (got == 0)
+            throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
+                              HelpSystemCall);
+        done += got;
+    }
+    WriteAll(out, scratch, count);
 }
 
 // Without this, writing past a file-size limit kills the whole program instead of failing the write.
@@ -80,15 +121,21 @@ std::string TTruncReader::NextInputName()
     return FileName;
 }
 
+std::shared_ptr<TQsHugeFile> TTruncReader::OpenNextInput()
+{
+    auto file = std::make_shared<TQsHugeFile>(NextInputName(), AttributeNormal, GenericRead, 0);
+    file->Reset(1);
+    return file;
+}
+
 void TTruncReader::Execute()
 {
     const FileJobSettings &s = m_job.Settings();
+    const bool readBytes = m_job.m_readBytes;
     FileIndex.store(0, std::memory_order_relaxed);
     Remaining.store(TotalLength, std::memory_order_release);
 
-    auto file = std::make_unique<TQsHugeFile>(NextInputName(), AttributeNormal, GenericRead, 0);
-    file->Reset(1);
-
+    std::shared_ptr<TQsHugeFile> file = OpenNextInput();
     if (s.copyHeader) {
         int64_t want = std::min<int64_t>(int64_t(uint32_t(2 * s.packSize)), HeaderCopyBytes);
         int64_t got = 0;
@@ -97,6 +144,8 @@ void TTruncReader::Execute()
         file->Seek(0);
     }
     file->Seek(StartOffset);
+    int64_t position = StartOffset;
+    int64_t size = readBytes ? 0 : file->FileSize();
 
     int slot = 0;
     do {
@@ -105,17 +154,25 @@ void TTruncReader::Execute()
             break;
         m_job.dotRead.store(true, std::memory_order_relaxed);
         uint8_t *data = m_job.SlotData(slot);
+        auto &pieces = m_job.m_slotPieces[size_t(slot)];
+        pieces.clear();
         int64_t fill = 0;
         while (chunk > 0) {
             int64_t got = 0;
-            file->BlockRead(data + fill, chunk, got);
+            if (readBytes)
+                file->BlockRead(data + fill, chunk, got);
+            else
+                got = std::clamp<int64_t>(size - position, 0, chunk);
+            if (got > 0)
+                pieces.push_back({file, position, got});
+            position += got;
             fill += got;
             Consume(Remaining, got);
             chunk -= got;
             if (chunk > got && s.merge && int32_t(s.joinList.size()) > FileIndex.load(std::memory_order_relaxed)) {
-                file->Close();
-                file = std::make_unique<TQsHugeFile>(NextInputName(), AttributeNormal, GenericRead, 0);
-                file->Reset(1);
+                file = OpenNextInput();
+                position = 0;
+                size = readBytes ? 0 : file->FileSize();
             } else if (got == 0 && chunk > 0) {
                 if (m_job.Stopping())
                     break;
@@ -130,7 +187,7 @@ void TTruncReader::Execute()
         slot = (slot + 1) % m_job.SlotCount();
         m_job.dotRead.store(false, std::memory_order_relaxed);
     } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
-    file->Close();
+    // The writer may still copy from the inputs: the last piece to go closes each one.
 }
 
 void TCRCComputer::Execute()
@@ -199,6 +256,23 @@ void TTruncWriter::Execute()
     auto write = [&](const uint8_t *data, int64_t count) {
         WriteAll(*file, data, count);
     };
+    // Writes slot bytes [from, from + count): from the ring, or straight from the inputs.
+    bool copyRange = s.kernelCopy;
+    auto writeSlot = [&](int slot, int64_t from, int64_t count) {
+        uint8_t *data = m_job.SlotData(slot);
+        if (!copyRange && m_job.m_readBytes) {
+            write(data + from, count);
+            return;
+        }
+        int64_t at = 0;
+        for (const TFileJob::Piece &piece : m_job.m_slotPieces[size_t(slot)]) {
+            const int64_t begin = std::max(from, at), end = std::min(from + count, at + piece.length);
+            if (begin < end)
+                CopyPiece(*file, *piece.file, piece.offset + (begin - at), end - begin, data + begin,
+                          m_job.m_readBytes, copyRange);
+            at += piece.length;
+        }
+    };
 
     int64_t partLeft = PartSize;
     int slot = 0;
@@ -210,14 +284,14 @@ void TTruncWriter::Execute()
         const uint8_t *data = m_job.SlotData(slot);
         const int64_t fill = m_job.m_slotFill[size_t(slot)];
         if (PartSize == 0) {
-            write(data, fill);
+            writeSlot(slot, 0, fill);
             Consume(Remaining, fill);
         } else {
             while (pos < fill) {
                 int64_t count = 0;
                 if (partLeft > 0) {
                     count = std::min(fill - pos, partLeft);
-                    write(data + pos, count);
+                    writeSlot(slot, pos, count);
                     partLeft -= count;
                     Consume(Remaining, count);
                 }
@@ -230,7 +304,7 @@ void TTruncWriter::Execute()
                             r = -1;
                         int64_t take = r > 0 ? r : (r < 0 ? fill - from : 0);
                         if (take > 0) {
-                            write(data + from, take);
+                            writeSlot(slot, from, take);
                             partLeft -= take;
                             Consume(Remaining, take);
                             count += take;
@@ -243,7 +317,7 @@ void TTruncWriter::Execute()
                         if (s.copyHeader)
                             write(m_job.Reader().HeaderCopy(), m_job.Reader().HeaderLength());
                         if (s.duplicate)
-                            write(data + pos, count);
+                            writeSlot(slot, pos, count);
                     }
                 } else if (count == 0) {
                     break;  // aborted: nothing more belongs in this part
@@ -251,6 +325,7 @@ void TTruncWriter::Execute()
                 pos += count;
             }
         }
+        m_job.m_slotPieces[size_t(slot)].clear();
         m_job.SetSlotState(slot, 0);
         slot = (slot + 1) % m_job.SlotCount();
         m_job.dotWrite.store(false, std::memory_order_relaxed);
@@ -304,6 +379,8 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
         throw std::bad_alloc();
 
     m_crcEnabled = settings.computeCrc || settings.crcOnly;
+    m_readBytes = m_crcEnabled || settings.advanced;
+    ClearPieces();
     for (auto &state : m_slotState)
         state.store(0, std::memory_order_relaxed);
     m_slotFill.fill(0);
@@ -370,6 +447,13 @@ void TFileJob::WaitUntilParked()
         m_epoch.wait(epoch, std::memory_order_acquire);
     }
     JoinWorkers();
+    ClearPieces();
+}
+
+void TFileJob::ClearPieces()
+{
+    for (auto &pieces : m_slotPieces)
+        pieces.clear();
 }
 
 std::string TFileJob::ErrorText() const
@@ -385,6 +469,7 @@ void TFileJob::ReleaseBuffer()
 {
     if (AllParked()) {
         JoinWorkers();
+        ClearPieces();
         m_buffer.reset();
     }
 }

@@ -12,6 +12,8 @@
 
 namespace kbx {
 
+class TQsHugeFile;
+
 constexpr int32_t RingBytes = 8388608;
 constexpr int MaxSlots = 64;
 constexpr int MaxParallel = 16;
@@ -38,6 +40,8 @@ struct FileJobSettings
     bool duplicate = false;             // repeat the bytes that ended a part at the start of the next
     bool advanced = false;              // cut only at navigation packs
     SplitMode splitMode = SplitMode::AVSync;
+    // Outputs may be written inside the kernel from the inputs; off, every byte passes through the ring.
+    bool kernelCopy = true;
 };
 
 class TFileJob;
@@ -76,6 +80,7 @@ public:
     std::string FileName;
     // Next input: the job's file for single-input jobs, else the next join-list name.
     std::string NextInputName();
+    std::shared_ptr<TQsHugeFile> OpenNextInput();
     const uint8_t *HeaderCopy() const { return m_header.data(); }
     int HeaderLength() const { return m_headerLength; }
 
@@ -197,6 +202,17 @@ private:
     bool m_started = false;
     std::array<std::atomic<uint8_t>, MaxSlots> m_slotState{};
     std::array<int64_t, MaxSlots> m_slotFill{};
+    // Where each slot's bytes lie in the inputs. The writer copies them from there inside the kernel;
+    // the bytes pass through the ring only when the checksum or the pack search needs them.
+    struct Piece
+    {
+        std::shared_ptr<TQsHugeFile> file;
+        int64_t offset;
+        int64_t length;
+    };
+    std::array<std::vector<Piece>, MaxSlots> m_slotPieces;
+    bool m_readBytes = true;
+    void ClearPieces();
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_stop{false};
     std::atomic<uint32_t> m_epoch{0};  // bumped on every hand-over; waiters sleep on it

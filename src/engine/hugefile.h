@@ -80,6 +80,11 @@ public:
 
     void BlockRead(void *destination, int64_t count, int64_t &transferred);
     void BlockWrite(const void *source, int64_t count, int64_t &transferred);
+    // Appends `count` bytes of `source`, taken from its byte `offset`, inside the kernel
+    // (copy_file_range) instead of through user memory. Returns the bytes copied, fewer at the
+    // source's end or on a failure (LastError then says why), or -1 when the system cannot copy
+    // between these two files at all and the caller must move the bytes itself.
+    int64_t CopyRange(TQsHugeFile &source, int64_t offset, int64_t count);
     void Seek(int64_t record);
     int64_t FilePos();
     int64_t FileSize();
