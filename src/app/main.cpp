@@ -1,14 +1,14 @@
+#include "shell/tform1.h"
+#include "shell/translator.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kinbox"));
-    QLabel window(QStringLiteral("Kinbox"));
-    window.setWindowTitle(QStringLiteral("Kinbox"));
-    window.setAlignment(Qt::AlignCenter);
-    window.resize(640, 400);
+    kbx::CreateShellInstances();
+    QApplication::setApplicationDisplayName(QStringLiteral("Kinbox"));
+    kbx::TForm1 window;
     window.show();
     return app.exec();
 }

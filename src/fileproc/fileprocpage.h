@@ -1,0 +1,306 @@
+#pragma once
+// The Files page: six file functions over the copy engine, their offsets, the join list, the range
+// figure and the job's progress.
+
+#include "dvd/packprobe.h"
+#include "fileproc/functions.h"
+
+#include <QHash>
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTimer;
+class QToolButton;
+
+namespace kbx {
+
+class TActivityDot;
+class TFileJob;
+class TOxFileEdit;
+class TProgressImage;
+class TRangeFigure;
+
+class TFileProcPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TFileProcPage(PackProbeState &probe, QWidget *parent = nullptr);
+    ~TFileProcPage() override;
+
+    FileFunction Function() const;
+    qint64 InputSize() const { return m_inputSize; }
+    qint64 JoinTotal() const { return m_joinTotal; }
+    // JoinTotal for the merge functions, InputSize for the others.
+    qint64 MaxSize() const;
+    qint64 AlignUnit() const { return m_alignUnit; }
+    QString PartsMaskText() const { return m_partsMask; }
+    bool FigureDirty() const { return m_figureDirty; }
+
+    // A job has been started and has not been wound up yet.
+    bool IsBusy() const { return m_busy; }
+    // The engine of the last job (nullptr before the first).
+    const TFileJob *Job() const { return m_job.get(); }
+
+    // Whether the window may close; asks while a job runs and aborts it on yes.
+    bool FormCloseQuery();
+    void RefreshFunction();
+    void UpdateJoinTotal();
+    QString DefaultOutputName(const QString &currentOutput, const QString &inputName) const;
+
+    // The cleaned and limited value of an offset field, rewriting the field when needed.
+    qint64 ReadOffsetField(QLineEdit *field);
+    // An offset as the job descriptions show it, in the current unit and display.
+    QString OffsetText(qint64 value) const;
+
+    // The join list, for the DVD page's merge hand-over. While adding is suspended, changes to the
+    // list do not update the total; UpdateJoinTotal afterwards does.
+    QListWidget *JoinList() const { return joinList; }
+    QStringList JoinEntries() const;
+    void SetAddingFiles(bool adding) { m_addingFiles = adding; }
+    bool AddingFiles() const { return m_addingFiles; }
+    // Replaces the join list with these files and their sizes, proposes the output name from the
+    // first, and selects "Merge files".
+    void MergeFiles(const QStringList &paths);
+    // Takes a file as the input, as if it had been picked with the browse button.
+    void OpenInputFile(const QString &fileName);
+
+    // Settings kept by the main window: "calcHex" and "OffSetting".
+    bool HexDisplay() const;
+    void SetHexDisplay(bool on);
+    QString OffsetSetting() const;
+    void SetOffsetSetting(const QString &setting);
+
+    // The display-style menu at a screen position (the main window's "Progress bar..." item).
+    void ShowDrawMenu(const QPoint &globalPos);
+
+signals:
+    // A job has ended; the window shows this page.
+    void bringToFrontRequested();
+    // The page is idle again after a job (tests wait for it).
+    void jobFinished();
+
+public slots:
+    void truncRadioClick();
+    void cloneRadioClick();
+    void crcRadioClick();
+    void mergeRadioClick();
+    void splitRadioClick();
+    void mergeSplitRadioClick();
+    void UpdateStartButton();
+    void outputFNameChange();
+    void startBtnClick();
+    void stopBtnClick();
+    void fp_OptionsClick();
+    void fp_advancedClick();
+    void cbDVDheadClick();
+
+    void TruncTimerTimer();
+    void RepaintTimerTimer();
+    void ShowJobSummary();
+    void pb_StyleClick();
+    void progressClick();
+    void figureClick();
+
+    void offStartChange();
+    void offLengthChange();
+    void offStartTrackChange();
+    void offLengthTrackChange();
+    void incStart1Click();
+    void incStart2Click();
+    void incStart3Click();
+    void decStart1Click();
+    void decStart2Click();
+    void decStart3Click();
+    void incLen1Click();
+    void incLen2Click();
+    void incLen3Click();
+    void decLen1Click();
+    void decLen2Click();
+    void decLen3Click();
+    void mxStartClick();
+    void mxLengthClick();
+    void offModeChange();
+    void alignBtnClick();
+    void vobAdjustClick();
+    void offHexaClick();
+    void off_buttonClick();
+    void pm_PartsClick();
+    void browseInputClick();
+
+    void joinAddClick();
+    void joinRemoveClick();
+    void joinInvertClick();
+    void joinSortClick();
+    void joinMoveUpClick();
+    void joinMoveDownClick();
+    void joinListClick();
+    void joinListDblClick();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // fileprocpage.cpp: building the controls.
+    void buildFunctionBox();
+    void buildOptionBox();
+    void buildOptionsMenu();
+    void buildFigure();
+    void buildFileFields();
+    void buildJoinPanel();
+    void buildOffsetBox();
+    void buildDrawMenu();
+    void buildLayout();
+    void connectHandlers();
+
+    // fileprocpage_functions.cpp
+    void applyFunction(FileFunction function);
+    void showDescription();
+    bool parametersComplete() const;
+    qint64 partCount();
+    QStringList jobInputs() const;
+    bool refuseOwnInput();
+    bool confirmOverwrite();
+    bool confirmFourGiB();
+    bool refuseUnreadableEntry();
+    void truncateInput();
+    void startJob();
+    void lockPage();
+    void unlockPage();
+    void finishJob();
+    void checkJobParked();
+
+    // fileprocpage_progress.cpp
+    void drawFigure();
+    void updateFigureVisibility();
+    void updateActivityDots();
+    int drawStyle() const;
+
+    // fileprocpage_offsets.cpp
+    void writeOffsetField(QLineEdit *field, qint64 value);
+    void stepField(QLineEdit *field, int pair, bool up);
+    void multiplyField(QLineEdit *field);
+    void setSliderQuietly(QSlider *slider, int position);
+    void setOffsetControlsEnabled(bool start, bool length, bool end);
+    void updateAdvancedOptions();
+    void applyOffsetSelection();
+    void updateOffsetBoxEnabled();
+    void resetOffsetsToZero();
+
+    // fileprocpage_join.cpp
+    void addJoinEntry(const QString &path, qint64 size);
+    void addFolder(const QString &folder);
+    void updateJoinHint();
+    QList<bool> joinSelection() const;
+
+    PackProbeState &m_probe;
+
+    QGroupBox *fp_FunctionBox = nullptr;
+    QRadioButton *truncRadio = nullptr;
+    QRadioButton *cloneRadio = nullptr;
+    QRadioButton *crcRadio = nullptr;
+    QRadioButton *mergeRadio = nullptr;
+    QRadioButton *splitRadio = nullptr;
+    QRadioButton *mergeSplitRadio = nullptr;
+
+    QGroupBox *fp_OptionBox = nullptr;
+    QRadioButton *fp_simple = nullptr;
+    QRadioButton *fp_advanced = nullptr;
+    QPushButton *fp_Options = nullptr;
+    QSlider *parallel = nullptr;
+    TActivityDot *dotRead = nullptr;
+    TActivityDot *dotCrc = nullptr;
+    TActivityDot *dotWrite = nullptr;
+
+    QMenu *pm_FileOptions = nullptr;
+    QAction *calcCRC = nullptr;
+    QAction *cbDuplicate = nullptr;
+    QAction *cbDVDhead = nullptr;
+    QActionGroup *splitModeGroup = nullptr;
+    QAction *cb_SplitEverywhere = nullptr;
+    QAction *cb_SplitAVSync = nullptr;
+    QAction *cb_SplitCellHeader = nullptr;
+    QAction *off_slide = nullptr;
+    QAction *off_button = nullptr;
+    QAction *offHexa = nullptr;
+
+    QWidget *figureArea = nullptr;
+    TRangeFigure *figure = nullptr;
+    TProgressImage *progress = nullptr;
+    QMenu *DrawPMenu = nullptr;
+    QAction *pb_Style1 = nullptr;
+    QAction *pb_Style2 = nullptr;
+    QAction *pb_Style3 = nullptr;
+    QAction *pb_Style4 = nullptr;
+
+    QLabel *inputCaption = nullptr;
+    TOxFileEdit *inputFName = nullptr;
+    QLabel *outputCaption = nullptr;
+    TOxFileEdit *outputFName = nullptr;
+
+    QGroupBox *joinPanel = nullptr;
+    QListWidget *joinList = nullptr;
+    QToolButton *joinAdd = nullptr;
+    QToolButton *joinRemove = nullptr;
+    QToolButton *joinInvert = nullptr;
+    QToolButton *joinSort = nullptr;
+    QToolButton *joinMoveUp = nullptr;
+    QToolButton *joinMoveDown = nullptr;
+
+    QGroupBox *fp_OffsetBox = nullptr;
+    QLineEdit *offStart = nullptr;
+    QLineEdit *offLength = nullptr;
+    QLineEdit *offEnd = nullptr;
+    QSlider *offStartTrack = nullptr;
+    QSlider *offLengthTrack = nullptr;
+    QToolButton *incStart1 = nullptr, *incStart2 = nullptr, *incStart3 = nullptr;
+    QToolButton *decStart1 = nullptr, *decStart2 = nullptr, *decStart3 = nullptr;
+    QToolButton *incLen1 = nullptr, *incLen2 = nullptr, *incLen3 = nullptr;
+    QToolButton *decLen1 = nullptr, *decLen2 = nullptr, *decLen3 = nullptr;
+    QToolButton *mxStart = nullptr;
+    QToolButton *mxLength = nullptr;
+    QComboBox *offMode = nullptr;
+    QPushButton *alignBtn = nullptr;
+    QToolButton *vobAdjust = nullptr;
+    QMenu *pm_Parts = nullptr;
+
+    QLabel *labOpenPrompt = nullptr;
+    QPushButton *startBtn = nullptr;
+    QPushButton *stopBtn = nullptr;
+    QLabel *fpStatus = nullptr;
+
+    QTimer *TruncTimer = nullptr;
+    QTimer *RepaintTimer = nullptr;
+    QTimer *m_parkCheck = nullptr;
+
+    qint64 m_inputSize = 0;
+    qint64 m_joinTotal = 0;
+    qint64 m_alignUnit = 1;
+    QString m_partsMask = QStringLiteral("?");
+    bool m_figureDirty = false;
+    bool m_addingFiles = false;
+    bool m_settingSlider = false;
+
+    std::unique_ptr<TFileJob> m_job;
+    FileFunction m_jobFunction = FileFunction::Split;
+    bool m_busy = false;
+    bool m_aborted = false;
+    qint32 m_jobTicks = 0;
+    qint32 m_lastProgressMark = 0;
+    // Own enabled flags of the controls while the page is locked for a job.
+    QHash<QWidget *, bool> m_lockedStates;
+};
+
+} // namespace kbx

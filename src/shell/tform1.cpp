@@ -1,0 +1,237 @@
+#include "shell/tform1.h"
+
+#include "fileproc/fileprocpage.h"
+#include "shell/translator.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QListWidget>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace kbx {
+
+namespace {
+
+struct ModuleInfo
+{
+    const char *page;
+    const char *tab;
+    const char *selector;
+    QRgb colour;
+};
+
+constexpr ModuleInfo Modules[TForm1::PageCount] = {
+    {"Page_Backup", "Backup", "DVD Backup 0.71", 0xff2f6fb5},
+    {"Page_Calc", "Calc", "Datarate Calc 3.07", 0xff3c9a4a},
+    {"Page_FileProc", "Files", "File Processor 2.62", 0xffc7782a},
+    {"Page_CPUmon", "CPU", "CPU Monitor 2.30", 0xffb53a3a},
+    {"Page_IFOedit", "Edit", "IFO Editor 0.11", 0xff7a4fb0},
+    {"Page_MovieSplit", "Movies", "Movie Splitter 0.00", 0xff2a9a9a},
+    {"Page_AnalyzeVOB", "Analyze", "VOB Analyzer 1.00", 0xff6b6b6b},
+};
+
+// One symbol per module on a rounded tile of the module's colour.
+void DrawSymbol(QPainter &p, int index, qreal s)
+{
+    p.setPen(QPen(Qt::white, s / 16, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    switch (index) {
+    case TForm1::Backup:  // a disc
+        p.drawEllipse(QPointF(s / 2, s / 2), s * 0.32, s * 0.32);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(s / 2, s / 2), s * 0.07, s * 0.07);
+        break;
+    case TForm1::Calc:  // bars
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(s * 0.22, s * 0.55, s * 0.14, s * 0.25));
+        p.drawRect(QRectF(s * 0.43, s * 0.38, s * 0.14, s * 0.42));
+        p.drawRect(QRectF(s * 0.64, s * 0.22, s * 0.14, s * 0.58));
+        break;
+    case TForm1::FileProc:  // two sheets and a cut
+        p.drawRect(QRectF(s * 0.2, s * 0.22, s * 0.34, s * 0.5));
+        p.drawRect(QRectF(s * 0.46, s * 0.3, s * 0.34, s * 0.5));
+        p.drawLine(QPointF(s * 0.46, s * 0.55), QPointF(s * 0.8, s * 0.55));
+        break;
+    case TForm1::CPUmon: {  // a chip with pins
+        p.drawRect(QRectF(s * 0.3, s * 0.3, s * 0.4, s * 0.4));
+        for (qreal t : {0.38, 0.5, 0.62}) {
+            p.drawLine(QPointF(s * t, s * 0.18), QPointF(s * t, s * 0.3));
+            p.drawLine(QPointF(s * t, s * 0.7), QPointF(s * t, s * 0.82));
+            p.drawLine(QPointF(s * 0.18, s * t), QPointF(s * 0.3, s * t));
+            p.drawLine(QPointF(s * 0.7, s * t), QPointF(s * 0.82, s * t));
+        }
+        break;
+    }
+    case TForm1::IFOedit:  // a pencil
+        p.drawLine(QPointF(s * 0.25, s * 0.75), QPointF(s * 0.72, s * 0.28));
+        p.drawLine(QPointF(s * 0.25, s * 0.75), QPointF(s * 0.22, s * 0.8));
+        p.drawLine(QPointF(s * 0.62, s * 0.22), QPointF(s * 0.78, s * 0.38));
+        break;
+    case TForm1::MovieSplit:  // a film strip
+        p.drawRect(QRectF(s * 0.22, s * 0.2, s * 0.56, s * 0.6));
+        p.drawLine(QPointF(s * 0.34, s * 0.2), QPointF(s * 0.34, s * 0.8));
+        p.drawLine(QPointF(s * 0.66, s * 0.2), QPointF(s * 0.66, s * 0.8));
+        p.drawLine(QPointF(s * 0.34, s * 0.5), QPointF(s * 0.66, s * 0.5));
+        break;
+    default:  // a magnifier
+        p.drawEllipse(QPointF(s * 0.44, s * 0.44), s * 0.2, s * 0.2);
+        p.drawLine(QPointF(s * 0.58, s * 0.58), QPointF(s * 0.78, s * 0.78));
+        break;
+    }
+}
+
+} // namespace
+
+QIcon TForm1::ModuleIcon(int index, int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 5.0, size / 5.0);
+    p.fillPath(tile, QColor::fromRgba(Modules[index].colour));
+    DrawSymbol(p, index, size);
+    return QIcon(pixmap);
+}
+
+TForm1::TForm1(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kinbox"));
+    setWindowIcon(ModuleIcon(FileProc, 48));
+    setMinimumHeight(440);
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter_left"));
+    m_splitter->setHandleWidth(5);
+    m_splitter->setChildrenCollapsible(true);
+
+    m_selector = new QListWidget(m_splitter);
+    m_selector->setObjectName(QStringLiteral("ModuleSelector"));
+    BuildSelector();
+
+    auto *pageArea = new QWidget(m_splitter);
+    pageArea->setObjectName(QStringLiteral("PageArea"));
+    pageArea->setMinimumWidth(491);
+    auto *pageLayout = new QVBoxLayout(pageArea);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    m_tabs = new QTabWidget(pageArea);
+    m_tabs->setObjectName(QStringLiteral("TabSheet"));
+    m_tabs->setMinimumHeight(369);
+    m_tabs->setDocumentMode(true);
+    m_tabs->setIconSize(QSize(16, 16));
+    pageLayout->addWidget(m_tabs);
+
+    for (int i = 0; i < PageCount; ++i) {
+        QWidget *page;
+        if (i == FileProc) {
+            m_files = new TFileProcPage(m_probe, m_tabs);
+            page = m_files;
+            connect(m_files, &TFileProcPage::bringToFrontRequested, this, [this] { ShowPage(FileProc); });
+        } else {
+            page = new QWidget(m_tabs);
+        }
+        page->setObjectName(QString::fromLatin1(Modules[i].page));
+        m_tabs->addTab(page, ModuleIcon(i, 16), Translate(QString::fromLatin1(Modules[i].tab)));
+    }
+
+    m_splitter->addWidget(m_selector);
+    m_splitter->addWidget(pageArea);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({130, 502});
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_splitter);
+
+    connect(m_selector, &QListWidget::itemSelectionChanged, this, &TForm1::ModuleSelectorChange);
+    connect(m_selector, &QListWidget::itemDoubleClicked, this, &TForm1::ModuleSelectorDblClick);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &TForm1::TabSheetChange);
+
+    resize(632, 638);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildSelector()
+{
+    m_selector->setMinimumWidth(0);
+    m_selector->setMovement(QListView::Static);
+    m_selector->setResizeMode(QListView::Adjust);
+    m_selector->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_selector->setWordWrap(true);
+    for (int i = 0; i < PageCount; ++i) {
+        auto *item = new QListWidgetItem(m_selector);
+        item->setText(Translate(QString::fromLatin1(Modules[i].selector)));
+        item->setIcon(ModuleIcon(i, 48));
+        item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    }
+    SetSelectorLargeIcons(true);
+}
+
+void TForm1::SetSelectorLargeIcons(bool large)
+{
+    m_selector->setViewMode(large ? QListView::IconMode : QListView::ListMode);
+    m_selector->setFlow(QListView::TopToBottom);
+    m_selector->setWrapping(false);
+    m_selector->setIconSize(large ? QSize(48, 48) : QSize(16, 16));
+    m_selector->setGridSize(large ? QSize(120, 78) : QSize());
+    m_selector->setSpacing(large ? 0 : 2);
+    for (int i = 0; i < m_selector->count(); ++i) {
+        m_selector->item(i)->setTextAlignment(large ? Qt::AlignHCenter | Qt::AlignTop
+                                                    : Qt::AlignLeft | Qt::AlignVCenter);
+        // Large-icon view shows the captions under their pictures, in at most two lines.
+        m_selector->item(i)->setSizeHint(large ? QSize(120, 78) : QSize());
+    }
+}
+
+void TForm1::ModuleSelectorChange()
+{
+    ShowPage(m_selector->currentRow());
+}
+
+void TForm1::ModuleSelectorDblClick()
+{
+    SetSelectorLargeIcons(m_selector->viewMode() != QListView::IconMode);
+}
+
+void TForm1::TabSheetChange(int index)
+{
+    if (m_activating || index < 0)
+        return;
+    const QSignalBlocker block(m_selector);
+    m_selector->setCurrentRow(index);
+}
+
+void TForm1::ShowPage(int index)
+{
+    if (index >= 0 && index < m_tabs->count()) {
+        m_activating = true;
+        m_tabs->setCurrentIndex(index);
+        m_activating = false;
+    }
+}
+
+bool TForm1::FormCloseQuery()
+{
+    return !m_files || m_files->FormCloseQuery();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+} // namespace kbx
