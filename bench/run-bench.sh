@@ -1,0 +1,227 @@
+#!/usr/bin/env bash
+# Times the copy engine (engine-run) against cat, split and cksum on one generated file, each case
+# interleaved with its peer, and prints medians, pairwise time ratios and whether each goal is met.
+#   bench/run-bench.sh BIN_DIR
+# Environment: BENCH_SIZE_MIB (2048), BENCH_ROUNDS (5), BENCH_PART_MIB (700), BENCH_SLOTS (2),
+#              BENCH_VERBOSE=1 prints every round's times.
+set -euo pipefail
+export LC_ALL=C   # EPOCHREALTIME and awk must use a decimal point
+
+die() { echo "run-bench: $*" >&2; exit 1; }
+
+[ $# -eq 1 ] || die "usage: run-bench.sh BIN_DIR"
+engine_bin=$1/engine-run
+[ -x "$engine_bin" ] || die "$engine_bin not found; build the benchmarks target first"
+
+size_mib=${BENCH_SIZE_MIB:-2048}
+rounds=${BENCH_ROUNDS:-5}
+part_mib=${BENCH_PART_MIB:-700}
+slots=${BENCH_SLOTS:-2}
+verbose=${BENCH_VERBOSE:-0}
+for v in size_mib rounds part_mib slots; do
+    if ! [[ ${!v} =~ ^[0-9]+$ ]] || [ "${!v}" -lt 1 ]; then
+        die "$v must be a whole number of at least 1"
+    fi
+done
+size=$((size_mib * 1048576))
+part=$((part_mib * 1048576))
+bench_start=${EPOCHREALTIME/./}
+# Busy CPU ticks of the whole machine; what the bench's own processes did not use went to others.
+busy_ticks() { awk '/^cpu / { print $2 + $3 + $4 + $7 + $8 + $9 }' /proc/stat; }
+busy_start=$(busy_ticks)
+
+# --- machine and room ---------------------------------------------------------------------------
+work=$(mktemp -d "${TMPDIR:-/tmp}/kinbox-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
+
+mem_kib() { awk -v k="$1" '$1 == k":" { print $2 }' /proc/meminfo; }
+cpu=$(awk -F': *' '/^model name/ { print $2; exit }' /proc/cpuinfo)
+fstype=$(df --output=fstype "$work" | tail -n 1)
+printf 'machine: %s cores (%s), %.1f GiB memory, %.1f GiB available, %s %s, temp folder %s (%s)\n' \
+    "$(nproc)" "${cpu:-unknown cpu}" "$(awk -v k="$(mem_kib MemTotal)" 'BEGIN { print k / 1048576 }')" \
+    "$(awk -v k="$(mem_kib MemAvailable)" 'BEGIN { print k / 1048576 }')" \
+    "$(uname -s)" "$(uname -r)" "$work" "$fstype"
+
+# The input, its three merge pieces and one job's output exist at the same time.
+need_mib=$((3 * size_mib + 64))
+free_mib=$(df -Pk "$work" | awk 'NR == 2 { print int($4 / 1024) }')
+[ "$free_mib" -ge "$need_mib" ] ||
+    die "not enough free space in ${work%/*}: need $need_mib MiB, have $free_mib MiB (set TMPDIR or BENCH_SIZE_MIB)"
+if [ $(($(mem_kib MemAvailable) / 1024)) -lt $((3 * size_mib + 512)) ]; then
+    echo "note: the files do not all fit in the page cache; the figures include disk reads"
+fi
+load=$(cut -d ' ' -f 1 /proc/loadavg)
+if awk -v l="$load" 'BEGIN { exit !(l >= 0.5) }'; then
+    echo "note: the machine is busy (load average $load); other processes will make the figures noisy"
+fi
+echo "settings: ${size_mib} MiB input, ${part_mib} MiB parts, ${slots} slots, ${rounds} rounds"
+
+# --- data -----------------------------------------------------------------------------------------
+in=$work/in
+echo "generating ${size_mib} MiB of random data ..."
+head -c "$size" /dev/urandom > "$in"
+[ "$(stat -c %s "$in")" -eq "$size" ] || die "could not write the input file"
+split -n 3 -d -a 1 "$in" "$work/m"    # m0 m1 m2: merged back they are the input again
+sync -f "$work"
+
+# --- the two sides of every case --------------------------------------------------------------------
+engine() {
+    "$engine_bin" --slots "$slots" "$@" > "$work/engine.out" 2> "$work/engine.err" ||
+        die "engine-run $* failed: $(cat "$work/engine.err")"
+}
+e_clone()   { engine "$work/out" "$in"; }
+e_split()   { engine --part-size "$part" "$work/out??" "$in"; }
+e_merge()   { engine "$work/out" "$work/m0" "$work/m1" "$work/m2"; }
+e_crc()     { engine --crc-only - "$in"; }
+e_crccopy() { engine --crc "$work/out" "$in"; }
+p_cat()     { cat "$in" > "$work/out"; }
+p_split()   { split -b "${part_mib}M" "$in" "$work/out"; }
+p_merge()   { cat "$work/m0" "$work/m1" "$work/m2" > "$work/out"; }
+p_cksum()   { cksum "$in" > /dev/null; }
+p_read()    { cat "$in" > /dev/null; }
+
+# Outputs are deleted (so their dirty pages are dropped) and the rest flushed before every run.
+clean() { rm -f "$work"/out*; sync -f "$work"; }
+
+# Microseconds the command took, in REPLY.
+timeit() {
+    local t0=${EPOCHREALTIME/./}
+    "$@"
+    local t1=${EPOCHREALTIME/./}
+    REPLY=$((t1 - t0))
+}
+
+# The engine's result line field NAME=...
+field() { sed -n "s/.* $1=\\([^ ]*\\).*/\\1/p" "$work/engine.out"; }
+
+expect_line() { # BYTES PARTS
+    grep -q '^ok crc=' "$work/engine.out" || die "unexpected engine-run output: $(cat "$work/engine.out")"
+    [ "$(field bytes)" = "$1" ] || die "engine-run moved $(field bytes) bytes, expected $1"
+    [ "$(field parts)" = "$2" ] || die "engine-run wrote $(field parts) parts, expected $2"
+}
+
+# --- byte checks ---------------------------------------------------------------------------------
+# Each case is checked right before it is timed: the check also reads its inputs back into the page
+# cache (kernels with proactive reclaim drop page cache left idle for a minute) and warms both sides up.
+check_clone() {
+    clean; e_clone; expect_line "$size" 1; cmp "$in" "$work/out" || die "clone differs from its input"
+    clean; p_cat; cmp "$in" "$work/out" || die "cat output differs from its input"
+}
+check_split() {
+    local parts=$(((size + part - 1) / part)) pieces i
+    clean; e_split; expect_line "$size" "$parts"
+    pieces=("$work"/out[0-9][0-9]*)
+    [ "${#pieces[@]}" -eq "$parts" ] || die "the engine made ${#pieces[@]} parts, expected $parts"
+    for ((i = 0; i < parts - 1; i++)); do
+        [ "$(stat -c %s "${pieces[i]}")" -eq "$part" ] || die "${pieces[i]} is not $part bytes"
+    done
+    cat "${pieces[@]}" | cmp - "$in" || die "the engine's parts differ from their input"
+    clean; p_split; cat "$work"/out* | cmp - "$in" || die "split -b parts differ from their input"
+}
+check_merge() {
+    clean; e_merge; expect_line "$size" 1; cmp "$in" "$work/out" || die "merge differs from its inputs"
+    clean; p_merge; cmp "$in" "$work/out" || die "cat a b c output differs from its inputs"
+}
+check_crc() {
+    clean; e_crc; expect_line "$size" 0
+    [ "$(field crc)" = "$crc" ] || die "CRC-only gives $(field crc), the copy with --crc gave $crc"
+    p_cksum; p_read
+}
+check_crccopy() {
+    clean; e_crccopy; expect_line "$size" 1; cmp "$in" "$work/out" || die "copy with --crc differs from its input"
+    crc=$(field crc)
+    # An independent CRC when Python is at hand: the register never inverted is zlib's CRC with both
+    # inversions undone.
+    if python3 -c 'import zlib' 2> /dev/null; then
+        local ref
+        ref=$(python3 - "$in" << 'PY'
+import sys, zlib
+c = 0xFFFFFFFF
+with open(sys.argv[1], "rb") as f:
+    while b := f.read(1 << 22):
+        c = zlib.crc32(b, c)
+print("%08X" % (c ^ 0xFFFFFFFF))
+PY
+)
+        [ "$ref" = "$crc" ] || die "engine CRC $crc differs from the reference $ref"
+    fi
+    clean; e_clone
+}
+
+printf abc > "$work/abc"
+"$engine_bin" --crc-only - "$work/abc" > "$work/engine.out"
+[ "$(field crc)" = CA6598D0 ] || die "CRC of abc is $(field crc), expected CA6598D0"
+
+# --- timing ------------------------------------------------------------------------------------------
+printf '\n%-34s %12s %12s %7s %9s  %s\n' "case (engine vs peer)" "engine MB/s" "peer MB/s" "ratio" "goal" "result"
+met=0 total=0
+
+# pair LABEL CHECK ENGINE_SIDE PEER_SIDE OP LIMIT: the check, then rounds of engine and peer, then
+# medians and the median of the per-round time ratios.
+pair() {
+    local label=$1 check=$2 a=$3 b=$4 op=$5 limit=$6 ta=() tb=() r row
+    "$check"
+    for ((r = 0; r < rounds; r++)); do
+        clean; timeit "$a"; ta+=("$REPLY")
+        clean; timeit "$b"; tb+=("$REPLY")
+    done
+    clean
+    if [ "$verbose" = 1 ]; then
+        echo "  $label: engine us ${ta[*]} / peer us ${tb[*]}"
+    fi
+    row=$(awk -v ta="${ta[*]}" -v tb="${tb[*]}" -v bytes="$size" -v op="$op" -v limit="$limit" '
+        function median(v, n,   i, j, t) {
+            for (i = 2; i <= n; i++)
+                for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+            return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+        }
+        BEGIN {
+            n = split(ta, a, " "); split(tb, b, " ")
+            for (i = 1; i <= n; i++) q[i] = a[i] / b[i]
+            ratio = median(q, n)
+            ok = op == "<" ? ratio < limit : ratio <= limit
+            # bytes per microsecond is MB/s
+            printf "%12.1f %12.1f %7.3f %9s  %s\n", bytes / median(a, n), bytes / median(b, n), ratio,
+                   op " " sprintf("%.2f", limit), ok ? "PASS" : "MISS"
+        }')
+    printf '%-34s %s\n' "$label" "$row"
+    total=$((total + 1))
+    if [[ $row == *PASS ]]; then met=$((met + 1)); fi
+}
+
+# The copy with --crc goes first: its CRC is the one CRC-only must reproduce.
+crc=""
+pair "copy --crc vs copy"                 check_crccopy e_crccopy e_clone "<=" 1.10
+pair "clone vs cat f > out"               check_clone   e_clone   p_cat   "<=" 1.00
+pair "split ${part_mib} MiB vs split -b"  check_split   e_split   p_split "<=" 0.67
+pair "merge 3 files vs cat a b c > out"   check_merge   e_merge   p_merge "<=" 1.00
+pair "CRC only vs cksum"                  check_crc     e_crc     p_cksum "<"  1.00
+pair "CRC only vs cat f > /dev/null"      check_crc     e_crc     p_read  "<=" 1.4286
+
+# --- memory --------------------------------------------------------------------------------------
+rss() { "$engine_bin" --rusage --slots "$slots" "$@" 2>&1 > /dev/null | sed -n 's/^maxrss_kib=//p'; }
+clean
+base_kib=$(rss --crc-only - "$work/abc")
+job_kib=$(rss "$work/out" "$in")
+clean
+if [ -z "$base_kib" ] || [ -z "$job_kib" ]; then
+    die "engine-run --rusage printed no figure"
+fi
+limit_kib=$((12 * 1024))
+printf '\npeak memory of a clone: %.1f MiB max RSS (a 3-byte job: %.1f MiB, so the job adds %.1f MiB); goal <= 12 MiB  %s\n' \
+    "$(awk -v k="$job_kib" 'BEGIN { print k / 1024 }')" "$(awk -v k="$base_kib" 'BEGIN { print k / 1024 }')" \
+    "$(awk -v k="$((job_kib - base_kib))" 'BEGIN { print k / 1024 }')" \
+    "$([ "$job_kib" -le "$limit_kib" ] && echo PASS || echo MISS)"
+total=$((total + 1))
+[ "$job_kib" -le "$limit_kib" ] && met=$((met + 1))
+
+# Seconds of CPU that other processes (and kernel threads) used while the bench ran.
+own=$(times | awk 'NR == 2 { for (i = 1; i <= 2; i++) { split($i, t, /[ms]/); s += t[1] * 60 + t[2] } print s }')
+elapsed_us=$((${EPOCHREALTIME/./} - bench_start))
+others=$(awk -v b="$(($(busy_ticks) - busy_start))" -v hz="$(getconf CLK_TCK)" -v own="$own" \
+    -v wall="$elapsed_us" -v n="$(nproc)" 'BEGIN {
+        o = b / hz - own; if (o < 0) o = 0
+        printf "%.0f%%", 100 * o / (wall / 1e6 * n) }')
+printf '%d of %d goals met in %.0f s; other processes used %s of the CPUs meanwhile\n' "$met" "$total" \
+    "$(awk -v us="$elapsed_us" 'BEGIN { print us / 1e6 }')" "$others"
