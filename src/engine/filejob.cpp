@@ -11,11 +11,14 @@
 #include <cstdlib>
 #include <new>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace kbx {
 
 namespace {
+
+constexpr size_t HugePageBytes = 2 * 1024 * 1024;
 
 // Lowers a shared counter without going below zero: an abort may zero it while its owner works.
 void Consume(std::atomic<int64_t> &counter, int64_t bytes)
@@ -373,10 +376,14 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     m_reader = std::make_unique<TTruncReader>(*this);
     m_crc = std::make_unique<TCRCComputer>(*this);
     m_writer = std::make_unique<TTruncWriter>(*this);
-    if (!m_buffer)
-        m_buffer.reset(static_cast<uint8_t *>(std::aligned_alloc(4096, RingBytes)));
-    if (!m_buffer)
-        throw std::bad_alloc();
+    if (!m_buffer) {
+        // Huge pages where the system offers them: 4 MiB transfers through 4 KiB pages spend much
+        // of their time on address translation.
+        m_buffer.reset(static_cast<uint8_t *>(std::aligned_alloc(HugePageBytes, RingBytes)));
+        if (!m_buffer)
+            throw std::bad_alloc();
+        ::madvise(m_buffer.get(), RingBytes, MADV_HUGEPAGE);
+    }
 
     m_crcEnabled = settings.computeCrc || settings.crcOnly;
     m_readBytes = m_crcEnabled || settings.advanced;
