@@ -109,6 +109,8 @@ void TWorker::Run()
     }
     m_parked.store(true, std::memory_order_release);
     m_job.Signal();
+    if (m_job.m_running.fetch_sub(1, std::memory_order_acq_rel) == 1 && m_job.m_parkedCallback)
+        m_job.m_parkedCallback();
 }
 
 std::string TTruncReader::NextInputName()
@@ -411,6 +413,7 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     m_started = true;
 
     // A worker that does not run counts as parked from the outset.
+    m_running.store(1 + (settings.crcOnly ? 0 : 1) + (m_crcEnabled ? 1 : 0));
     m_reader->m_parked.store(false);
     m_reader->m_thread = std::thread([this] { m_reader->Run(); });
     if (!settings.crcOnly) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -148,6 +149,9 @@ public:
     bool AllParked() const;
     // Blocks until every worker has parked (for programs without an event loop).
     void WaitUntilParked();
+    // Runs on the worker thread that parks last, once per job; set it before StartFileJob. An
+    // event-driven caller hands it on to its own thread.
+    void SetParkedCallback(std::function<void()> callback) { m_parkedCallback = std::move(callback); }
     // After AllParked: the first error any worker met, empty when the job succeeded.
     std::string ErrorText() const;
     bool Failed() const { return !ErrorText().empty(); }
@@ -216,6 +220,8 @@ private:
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_stop{false};
     std::atomic<uint32_t> m_epoch{0};  // bumped on every hand-over; waiters sleep on it
+    std::atomic<int> m_running{0};
+    std::function<void()> m_parkedCallback;
     std::unique_ptr<TTruncReader> m_reader;
     std::unique_ptr<TCRCComputer> m_crc;
     std::unique_ptr<TTruncWriter> m_writer;

@@ -119,7 +119,14 @@ TFileProcPage::TFileProcPage(PackProbeState &probe, QWidget *parent)
     RefreshFunction();
 }
 
-TFileProcPage::~TFileProcPage() = default;
+TFileProcPage::~TFileProcPage()
+{
+    // No worker may call back into a page that is going away.
+    if (m_job) {
+        m_job->AbortFileJob();
+        m_job->WaitUntilParked();
+    }
+}
 
 void TFileProcPage::buildFunctionBox()
 {

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QMetaObject>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -514,8 +515,13 @@ void TFileProcPage::startJob()
     progress->SetBarWidth(0);
     progress->show();
     progress->raise();
-    if (!m_job)
+    if (!m_job) {
         m_job = std::make_unique<TFileJob>();
+        // The end of a job reaches the page at once, not at the next look of the park check.
+        m_job->SetParkedCallback([this] {
+            QMetaObject::invokeMethod(this, &TFileProcPage::checkJobParked, Qt::QueuedConnection);
+        });
+    }
     try {
         m_job->StartFileJob(settings, NativeName(input), NativeName(output), length, start);
     } catch (const std::exception &error) {

@@ -1,7 +1,5 @@
 #pragma once
-// The translator and question boxes as the Files page uses them. The shell's translator.h cannot
-// be included next to the page's logic headers (both declare a kbx::Translate), so this small
-// bridge keeps them in separate translation units.
+// The translator and question boxes as the Files page uses them, in one place.
 
 #include <QString>
 

@@ -15,7 +15,7 @@ double ratio(qint64 part, qint64 whole)
 
 } // namespace
 
-QString JobDescription(FileFunction function, const JobFacts &facts, const Translate &translate)
+QString JobDescription(FileFunction function, const JobFacts &facts, const TextLookup &translate)
 {
     auto tr = [&translate](const char *word) { return Translated(translate, QString::fromLatin1(word)); };
     auto offset = [&facts](qint64 value) { return OffsetText(value, facts.alignUnit, facts.hex, facts.unitText); };
@@ -56,7 +56,7 @@ QString JobDescription(FileFunction function, const JobFacts &facts, const Trans
     return QString();
 }
 
-QString MissingParametersText(FileFunction function, const Translate &translate)
+QString MissingParametersText(FileFunction function, const TextLookup &translate)
 {
     const char *text = "";
     switch (function) {
@@ -107,7 +107,7 @@ ProgressFigures ComputeProgress(FileFunction function, const JobCounters &counte
     return p;
 }
 
-QString CountersText(FileFunction function, qint32 fileIndex, qint32 partNumber, const Translate &translate)
+QString CountersText(FileFunction function, qint32 fileIndex, qint32 partNumber, const TextLookup &translate)
 {
     QString text;
     if (IsMergeFunction(function))
@@ -120,7 +120,7 @@ QString CountersText(FileFunction function, qint32 fileIndex, qint32 partNumber,
 }
 
 QString ProgressText(FileFunction function, const JobCounters &counters, const ProgressFigures &figures,
-                     const Translate &translate)
+                     const TextLookup &translate)
 {
     auto tr = [&translate](const char *word) { return Translated(translate, QString::fromLatin1(word)); };
     QString text = CountersText(function, counters.fileIndex, counters.partNumber, translate);
@@ -135,23 +135,23 @@ QString ProgressText(FileFunction function, const JobCounters &counters, const P
     return QString::number(figures.percent) + "% " + done + ", " + text;
 }
 
-QString InitializingText(const Translate &translate)
+QString InitializingText(const TextLookup &translate)
 {
     return Translated(translate, QStringLiteral("Initializing")) + QStringLiteral("...");
 }
 
-QString PausedText(const Translate &translate)
+QString PausedText(const TextLookup &translate)
 {
     return Translated(translate, QStringLiteral("Process paused")) + QStringLiteral("...");
 }
 
-QString WorkingText(const Translate &translate)
+QString WorkingText(const TextLookup &translate)
 {
     return Translated(translate, QStringLiteral("Working")) + QStringLiteral("...");
 }
 
 QString SummaryText(FileFunction function, const JobCounters &counters, qint32 jobTicks, bool showCrc,
-                    quint32 crc, const Translate &translate)
+                    quint32 crc, const TextLookup &translate)
 {
     const double seconds = jobTicks * 0.33;
     const qint32 elapsed = qint32(qint64(jobTicks) * 330 / 1000);

@@ -26,8 +26,8 @@ struct JobFacts
     QString unitText = QStringLiteral("B");
 };
 
-QString JobDescription(FileFunction function, const JobFacts &facts, const Translate &translate = {});
-QString MissingParametersText(FileFunction function, const Translate &translate = {});
+QString JobDescription(FileFunction function, const JobFacts &facts, const TextLookup &translate = {});
+QString MissingParametersText(FileFunction function, const TextLookup &translate = {});
 
 // The engine's counters as one progress tick reads them.
 struct JobCounters
@@ -62,16 +62,16 @@ struct ProgressFigures
 ProgressFigures ComputeProgress(FileFunction function, const JobCounters &counters, qint32 jobTicks);
 
 // "n files read", "n files written" or both, for the functions that have them; else empty.
-QString CountersText(FileFunction function, qint32 fileIndex, qint32 partNumber, const Translate &translate = {});
+QString CountersText(FileFunction function, qint32 fileIndex, qint32 partNumber, const TextLookup &translate = {});
 // "42% done, <counters>, speed is 12.34 MB/s, 00:33 min passed, 00:45 min left".
 QString ProgressText(FileFunction function, const JobCounters &counters, const ProgressFigures &figures,
-                     const Translate &translate = {});
-QString InitializingText(const Translate &translate = {});
-QString PausedText(const Translate &translate = {});
-QString WorkingText(const Translate &translate = {});
+                     const TextLookup &translate = {});
+QString InitializingText(const TextLookup &translate = {});
+QString PausedText(const TextLookup &translate = {});
+QString WorkingText(const TextLookup &translate = {});
 // The completion line; `jobTicks` already counts the summary's own tick. The speed uses the
 // reader's full 64-bit length; the CRC is appended when `showCrc`.
 QString SummaryText(FileFunction function, const JobCounters &counters, qint32 jobTicks, bool showCrc,
-                    quint32 crc, const Translate &translate = {});
+                    quint32 crc, const TextLookup &translate = {});
 
 } // namespace kbx

@@ -98,7 +98,7 @@ qint64 JoinSizeOf(const QStringList &entries, const QList<bool> &selected, bool 
 }
 
 QString JoinHintText(const QStringList &entries, const QList<bool> &selected, const QLocale &locale,
-                     const Translate &translate)
+                     const TextLookup &translate)
 {
     int count = 0;
     const qint64 size = JoinSizeOf(entries, selected, true, &count);

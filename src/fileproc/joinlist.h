@@ -28,7 +28,7 @@ qint64 JoinSizeOf(const QStringList &entries, const QList<bool> &selected, bool 
 // The hint of `joinList`: "2147483648 Bytes (2048 MB) in 2 files selected" with the locale's
 // decimal separator, or the prompt to select files when nothing is selected.
 QString JoinHintText(const QStringList &entries, const QList<bool> &selected, const QLocale &locale,
-                     const Translate &translate = {});
+                     const TextLookup &translate = {});
 
 // The output name proposed for an input: the input's file name in the folder of the current
 // output (or of the input when the output is empty), with "KBX_" in front when that is the input's

@@ -144,7 +144,7 @@ qint64 AlignOffset(qint64 value, qint64 unit, qint64 maxSize)
     return aligned;
 }
 
-QString AlignHintText(qint64 unit, const Translate &translate)
+QString AlignHintText(qint64 unit, const TextLookup &translate)
 {
     return Translated(translate, QStringLiteral("current alignment setting")) + QStringLiteral(": ")
         + QString::number(unit) + QStringLiteral(" Byte");

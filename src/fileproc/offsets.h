@@ -60,7 +60,7 @@ qint64 AlignActionUnit(qint64 alignUnit, bool dvdButtonDown, qint64 packSize);
 // `value` rounded to the unit; when that passes `maxSize`, rounded down instead.
 qint64 AlignOffset(qint64 value, qint64 unit, qint64 maxSize);
 // The DVD button's hint after aligning.
-QString AlignHintText(qint64 unit, const Translate &translate = {});
+QString AlignHintText(qint64 unit, const TextLookup &translate = {});
 
 // An offset for the job descriptions: bytes, or tenths (sixteenths in hex) of the unit, followed
 // by the unit's text: "5.5 MB", "5.8h MB", "0.5 MB", "07 B".

@@ -23,7 +23,7 @@ qint64 clampedToInt64(double whole)
 
 } // namespace
 
-QString Translated(const Translate &translate, const QString &text)
+QString Translated(const TextLookup &translate, const QString &text)
 {
     return translate ? translate(text) : text;
 }

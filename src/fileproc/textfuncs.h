@@ -9,8 +9,8 @@
 namespace kbx {
 
 // The translator's lookup; an empty function leaves texts as they are.
-using Translate = std::function<QString(const QString &)>;
-QString Translated(const Translate &translate, const QString &text);
+using TextLookup = std::function<QString(const QString &)>;
+QString Translated(const TextLookup &translate, const QString &text);
 
 // x rounded to the nearest integer, an exact half going to the even neighbour. Values that are
 // not finite give 0; values beyond the 64-bit range are clamped to it.

@@ -16,7 +16,7 @@ constexpr qint64 GiB = qint64(1) << 30;
 struct RecordingTranslator
 {
     QStringList lookups;
-    Translate function()
+    TextLookup function()
     {
         return [this](const QString &text) {
             lookups << text;

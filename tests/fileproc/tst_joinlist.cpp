@@ -109,7 +109,7 @@ void TestJoinList::hintText()
     // 2.5 tenths go to the even neighbour.
     QCOMPARE(JoinHintText(entries, {false, false, false, true}, c), QString("262144 Bytes (0.2 MB) in 1 files selected"));
     QCOMPARE(JoinHintText(entries, {}, c), QString("select files to compute their concatenated size"));
-    const Translate tr = [](const QString &s) { return "[" + s + "]"; };
+    const TextLookup tr = [](const QString &s) { return "[" + s + "]"; };
     QCOMPARE(JoinHintText(entries, {true}, c, tr), QString("1073741824 Bytes (1024 MB) in 1 [files selected]"));
     QCOMPARE(JoinHintText(entries, {}, c, tr), QString("[select files to compute their concatenated size]"));
 }

@@ -216,7 +216,7 @@ void TestOffsets::alignUnitWithDvdButton()
     QCOMPARE(AlignActionUnit(KiloByte, true, 0), KiloByte);
 
     QCOMPARE(AlignHintText(2048), QString("current alignment setting: 2048 Byte"));
-    const Translate upper = [](const QString &s) { return s.toUpper(); };
+    const TextLookup upper = [](const QString &s) { return s.toUpper(); };
     QCOMPARE(AlignHintText(1, upper), QString("CURRENT ALIGNMENT SETTING: 1 Byte"));
 }
 
