@@ -131,8 +131,9 @@ void TFileProcPage::TruncTimerTimer()
     if (figures.mark > m_lastProgressMark) {
         switch (drawStyle()) {
         case 1:
-            figure->DrawRunning(ReadOffsetField(offStart), MaxSize(), read,
-                                counters.writerTotal - counters.writerRemaining, counters.writerTotal);
+            // The output band follows what is done: for a checksum-only job the writer is parked
+            // from the start and would paint the band full at once.
+            figure->DrawRunning(ReadOffsetField(offStart), MaxSize(), read, figures.done, counters.writerTotal);
             break;
         case 2:
             progress->SetBarWidth(figures.barWidth);
