@@ -49,6 +49,19 @@ bench: deps
 	cmake --build build -j$(JOBS) --target benchmarks
 	./bench/run-bench.sh build/bin
 
+# libFuzzer over the language-file and help-file readers, each for FUZZ_SECONDS; a build of its own with
+# clang, not part of `make check`. The corpora grow under build-fuzz/corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINBOX_FUZZ=ON -DKINBOX_BENCH=OFF
+	cmake --build build-fuzz -j$(JOBS) --target fuzzers
+	@for t in lng ohp; do \
+	  mkdir -p build-fuzz/corpus/$$t; \
+	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
+	  ASAN_OPTIONS=quarantine_size_mb=64 build-fuzz/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	    -dict=fuzz/$$t.dict -artifact_prefix=build-fuzz/ build-fuzz/corpus/$$t fuzz/seeds/$$t || exit 1; \
+	done
+
 install: build
 	cmake --install build $(if $(PREFIX),--prefix $(PREFIX))
 

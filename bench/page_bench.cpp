@@ -30,7 +30,7 @@ int main(int argc, char *argv[])
     const QString partSize = QString::fromLocal8Bit(argv[3]);
     const int slotCount = argc > 4 ? std::atoi(argv[4]) : 2;
 
-    kbx::TForm1 form;
+    kbx::TForm1 form(nullptr, false);
     form.show();
     kbx::TFileProcPage *page = form.FilesPage();
     auto *output = page->findChild<kbx::TOxFileEdit *>(QStringLiteral("outputFName"));

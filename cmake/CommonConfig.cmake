@@ -5,7 +5,8 @@ target_compile_options(kinbox_common INTERFACE -Wall -Wextra -Wpedantic -Wno-mis
 target_compile_definitions(kinbox_common INTERFACE
   QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
   QT_DISABLE_DEPRECATED_BEFORE=0x060400
-  _FILE_OFFSET_BITS=64)
+  _FILE_OFFSET_BITS=64
+  KINBOX_VERSION="${PROJECT_VERSION}")
 
 if(KINBOX_SANITIZE)
   target_compile_options(kinbox_common INTERFACE -fsanitize=${KINBOX_SANITIZE} -fno-omit-frame-pointer)

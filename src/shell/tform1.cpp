@@ -1,8 +1,16 @@
 #include "shell/tform1.h"
 
 #include "fileproc/fileprocpage.h"
+#include "shell/aboutbox.h"
+#include "shell/helpwindow.h"
+#include "shell/localizedialog.h"
+#include "shell/pref.h"
+#include "shell/setupdialog.h"
 #include "shell/translator.h"
 
+#include <QToolButton>
+
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -11,6 +19,7 @@
 #include <QPainterPath>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace kbx {
@@ -100,13 +109,14 @@ QIcon TForm1::ModuleIcon(int index, int size)
     return QIcon(pixmap);
 }
 
-TForm1::TForm1(QWidget *parent)
+TForm1::TForm1(QWidget *parent, bool deferredStartup)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Kinbox"));
+    setWindowTitle(QStringLiteral("Kinbox ") + QLatin1String(KINBOX_VERSION));
     setWindowIcon(ModuleIcon(FileProc, 48));
     setMinimumHeight(440);
+    m_documentationFile = DocumentationFileFor(QCoreApplication::applicationFilePath());
 
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->setObjectName(QStringLiteral("Splitter_left"));
@@ -122,6 +132,7 @@ TForm1::TForm1(QWidget *parent)
     pageArea->setMinimumWidth(491);
     auto *pageLayout = new QVBoxLayout(pageArea);
     pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
     m_tabs = new QTabWidget(pageArea);
     m_tabs->setObjectName(QStringLiteral("TabSheet"));
     m_tabs->setMinimumHeight(369);
@@ -142,10 +153,18 @@ TForm1::TForm1(QWidget *parent)
             connect(m_files, &TFileProcPage::bringToFrontRequested, this, [this] { ShowPage(FileProc); });
         } else {
             page = new QWidget(m_tabs);
+            auto *pageLayout = new QVBoxLayout(page);
+            pageLayout->setContentsMargins(6, 6, 6, 6);
+            pageLayout->addStretch(1);
         }
         page->setObjectName(QString::fromLatin1(Modules[i].page));
         m_tabs->addTab(page, ModuleIcon(i, 16), Translate(QString::fromLatin1(Modules[i].tab)));
     }
+
+    BuildMenus();
+    AddBanners();
+    BuildToolBar();
+    pageLayout->addWidget(m_toolBar);
 
     m_splitter->addWidget(m_selector);
     m_splitter->addWidget(pageArea);
@@ -160,11 +179,29 @@ TForm1::TForm1(QWidget *parent)
     connect(m_selector, &QListWidget::itemSelectionChanged, this, &TForm1::ModuleSelectorChange);
     connect(m_selector, &QListWidget::itemDoubleClicked, this, &TForm1::ModuleSelectorDblClick);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TForm1::TabSheetChange);
+    connect(m_splitter, &QSplitter::splitterMoved, this, &TForm1::Splitter_leftMoved);
 
     resize(632, 638);
+    // Key preview: F1 anywhere in the window reaches the window first.
+    qApp->installEventFilter(this);
+
+    CreationStep(deferredStartup);
+    if (deferredStartup)
+        QMetaObject::invokeMethod(this, &TForm1::DeferredStartup, Qt::QueuedConnection);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+    // The help window is a top-level window of its own (translating the main window must not reach
+    // its buttons), so it is not among the children that go with the window.
+    delete m_help;
+}
+
+TfoHelp *TForm1::HelpWindow() const { return m_help; }
+TfoKbxSetup *TForm1::SetupDialog() const { return m_setup; }
+TfoLocalizeDialog *TForm1::LanguageDialog() const { return m_language; }
+TAboutBox *TForm1::AboutBox() const { return m_about; }
 
 void TForm1::BuildSelector()
 {
@@ -214,6 +251,8 @@ void TForm1::TabSheetChange(int index)
         return;
     const QSignalBlocker block(m_selector);
     m_selector->setCurrentRow(index);
+    if (m_btnHelp->isChecked())
+        ApplyHelpToggle();
 }
 
 void TForm1::ShowPage(int index)
@@ -228,15 +267,6 @@ void TForm1::ShowPage(int index)
 bool TForm1::FormCloseQuery()
 {
     return !m_files || m_files->FormCloseQuery();
-}
-
-void TForm1::closeEvent(QCloseEvent *event)
-{
-    if (!FormCloseQuery()) {
-        event->ignore();
-        return;
-    }
-    event->accept();
 }
 
 } // namespace kbx

@@ -1,18 +1,31 @@
 #pragma once
-// The main window: the seven module pages, the module selector beside them, and what connects them.
+// The main window: the seven module pages, the module selector beside them, the tool bar with its
+// two menus, and what connects the pages with each other and with the shell.
 
 #include "dvd/packprobe.h"
 
+#include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
+class QAction;
 class QListWidget;
 class QListWidgetItem;
+class QMenu;
 class QSplitter;
 class QTabWidget;
+class QToolBar;
+class QToolButton;
 
 namespace kbx {
 
+class TAboutBox;
 class TFileProcPage;
+class TfoHelp;
+class TfoKbxSetup;
+class TfoLocalizeDialog;
+class TPref;
 
 class TForm1 : public QWidget
 {
@@ -21,16 +34,39 @@ class TForm1 : public QWidget
 public:
     enum PageIndex { Backup, Calc, FileProc, CPUmon, IFOedit, MovieSplit, AnalyzeVOB, PageCount };
 
-    explicit TForm1(QWidget *parent = nullptr);
+    // Without the deferred start-up (language, first-run setup, help) for programs that embed the
+    // window, such as the benchmarks.
+    explicit TForm1(QWidget *parent = nullptr, bool deferredStartup = true);
     ~TForm1() override;
 
     QTabWidget *TabSheet() const { return m_tabs; }
     QListWidget *ModuleSelector() const { return m_selector; }
     TFileProcPage *FilesPage() const { return m_files; }
     PackProbeState &PackProbe() { return m_probe; }
+    TfoHelp *HelpWindow() const;
+    TfoKbxSetup *SetupDialog() const;
+    TfoLocalizeDialog *LanguageDialog() const;
+    TAboutBox *AboutBox() const;
+    TPref *Pref() const { return m_pref.get(); }
+    QMenu *ConfigMenu() const { return m_configMenu; }
+    QMenu *HelpMenu() const { return m_helpMenu; }
+
+    // The documentation page: the executable's path without its extension + "_features.html".
+    QString DocumentationFile() const { return m_documentationFile; }
+    static QString DocumentationFileFor(const QString &executablePath);
+    // The help file of a language file ("default" or empty: the executable's own).
+    static QString HelpFileFor(const QString &languageFile, const QString &executablePath);
+    bool DeferredStartupDone() const { return m_startupDone; }
+
+    // Off while a shutdown action closes the window: no time for the animation then.
+    static bool CloseAnimation;
 
     // The program's pictures of the modules, drawn rather than loaded: 16 and 48 pixels.
     static QIcon ModuleIcon(int index, int size);
+
+signals:
+    // The deferred start-up has run (tests wait for it).
+    void startupFinished();
 
 public slots:
     // Activates the page of the selected item; this is no page change.
@@ -43,19 +79,70 @@ public slots:
     bool FormCloseQuery();
     void ShowPage(int index);
 
+    // The second step of the start-up, once the event loop runs and every window exists.
+    void DeferredStartup();
+
+    // Opens a program, document or web address; reports a failure in a message box.
+    void OpenDocument(const QString &target, const QString &parameters = QString());
+
+    void btn_IconsClick();
+    void btn_DocsClick();
+    void btn_ToolsClick();
+    void btn_oHelpClick();
+    void Splitter_leftMoved();
+    void Setup1Click();
+    void Progressbar1Click();
+    void Bitrate1Click();
+    void DVDBackup1Click();
+    void Language1Click();
+    void Calculator1Click();
+    void MediaPlayer1Click();
+    void VolumeControl1Click();
+    void aboutKinbox1Click();
+    void Programoverview1Click();
+    void HelpandHistory1Click();
+    void mi_WebsiteClick();
+    void emailtheauthor1Click();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void CreationStep(bool interactive);
     void BuildSelector();
     void SetSelectorLargeIcons(bool large);
+    void BuildToolBar();
+    void BuildMenus();
+    void AddBanners();
+    void ApplyHelpToggle();
+    void ShrinkAway();
+    void SaveSettings();
+    void EnsureSetupDialog();
+    QString ProgramFile(const QString &name) const;
 
     PackProbeState m_probe;
     QSplitter *m_splitter = nullptr;
     QListWidget *m_selector = nullptr;
     QTabWidget *m_tabs = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QToolButton *m_btnIcons = nullptr;
+    QToolButton *m_btnDocs = nullptr;
+    QToolButton *m_btnTools = nullptr;
+    QToolButton *m_btnHelp = nullptr;
+    QMenu *m_configMenu = nullptr;
+    QMenu *m_helpMenu = nullptr;
     TFileProcPage *m_files = nullptr;
+    QPointer<TfoHelp> m_help;
+    QPointer<TfoKbxSetup> m_setup;
+    QPointer<TfoLocalizeDialog> m_language;
+    QPointer<TAboutBox> m_about;
+    std::unique_ptr<TPref> m_pref;
+    QString m_documentationFile;
     bool m_activating = false;
+    bool m_startupDone = false;
+    bool m_closing = false;
+    bool m_firstRun = false;
 };
 
 } // namespace kbx

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace kbx {
 
 namespace {
@@ -112,7 +114,10 @@ QString TTranslator::Translate(const QString &text) const
         return StripAccelerators(text);
     QString work = text;
     QString cmp = m_caseSensitive ? work : lowered(work);
-    for (qsizetype i = 0; i < m_sourceTexts.size(); ++i) {
+    // Later entries also replace words inside earlier translations, so a hostile file ("a"="a a"
+    // a few dozen times) could double the text with every entry; stop growing it past this.
+    const qsizetype limit = std::max<qsizetype>(4096, 16 * text.size());
+    for (qsizetype i = 0; i < m_sourceTexts.size() && work.size() <= limit; ++i) {
         const QString key = m_caseSensitive ? m_sourceTexts.at(i) : lowered(m_sourceTexts.at(i));
         if (key == cmp)
             return m_translations.at(i);
@@ -126,6 +131,8 @@ QString TTranslator::Translate(const QString &text) const
             const bool wordEnd = end == cmp.size() || separates(cmp.at(end));
             qsizetype next = pos + 1;
             if (wordStart && wordEnd) {
+                if (work.size() - key.size() + translation.size() > limit)
+                    break;
                 work = work.left(pos) + translation + work.mid(end);
                 cmp = m_caseSensitive ? work : lowered(work);
                 // Continue after the inserted text, so a translation that holds its own source text

@@ -1,10 +1,28 @@
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
 #include <QListWidget>
-#include <QStandardPaths>
+#include <QMenu>
+#include <QSettings>
+#include <QSplitter>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
+#include "platform/fakeplatform.h"
+#include "shell/aboutbox.h"
+#include "shell/helpwindow.h"
+#include "shell/program.h"
+#include "shell/registry.h"
 #include "shell/scripteddialogs.h"
+#include "shell/setupdialog.h"
 #include "shell/tform1.h"
+#include "shell/translator.h"
+
+#include <memory>
 
 using namespace kbx;
 
@@ -12,12 +30,59 @@ class TestTForm1 : public QObject
 {
     Q_OBJECT
 
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakePlatform> m_platform;
+
+    // Answers the setup dialog when it comes up modally; returns how many times it came.
+    static void AnswerSetupDialogs(int *shown, bool accept)
+    {
+        auto *timer = new QTimer(qApp);
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, shown, accept] {
+            if (auto *dialog = qobject_cast<TfoKbxSetup *>(QApplication::activeModalWidget())) {
+                ++*shown;
+                accept ? dialog->accept() : dialog->reject();
+            }
+            Q_UNUSED(timer);
+        });
+        timer->start();
+    }
+    static void StopAnswering()
+    {
+        for (QTimer *timer : qApp->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly))
+            timer->deleteLater();
+    }
+    static void Store(const QString &name, const QString &value)
+    {
+        Registry().SetSection(QStringLiteral("settings"));
+        Registry().WriteString(name, value);
+    }
+
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->filePath("config"));
+        ProgramFolder::setPath(m_dir->path());
+        InstallRegistry(std::make_unique<TOxRegistry>("Kinbox"));
+        InstallTranslator(nullptr);
+        m_platform = std::make_unique<FakePlatform>();
+        TForm1::CloseAnimation = false;
+    }
+    void cleanup()
+    {
+        StopAnswering();
+        m_platform.reset();
+        InstallRegistry(nullptr);
+        ProgramFolder::setPath(QString());
+        m_dir.reset();
+    }
 
     void pagesInOrder()
     {
-        TForm1 form;
+        TForm1 form(nullptr, false);
         const QStringList pages{"Page_Backup", "Page_Calc", "Page_FileProc", "Page_CPUmon",
                                 "Page_IFOedit", "Page_MovieSplit", "Page_AnalyzeVOB"};
         const QStringList tabs{"Backup", "Calc", "Files", "CPU", "Edit", "Movies", "Analyze"};
@@ -34,15 +99,22 @@ private slots:
             QCOMPARE(tabSheet->tabText(i), tabs[i]);
             QCOMPARE(list->item(i)->text(), selector[i]);
             QVERIFY(!list->item(i)->icon().isNull());
-            QVERIFY(form.findChild<QWidget *>(pages[i]));
+            QVERIFY(form.findChild<QWidget *>(pages[i] + "_Banner"));
         }
-        // At start no selector item is selected.
+        // At start no selector item is selected; a fresh store shows the Calc page.
         QVERIFY(list->selectedItems().isEmpty());
+        QCOMPARE(tabSheet->currentIndex(), int(TForm1::Calc));
+        for (const char *name : {"btn_Icons", "btn_Docs", "btn_Tools", "btn_oHelp"})
+            QVERIFY2(form.findChild<QToolButton *>(name), name);
+        for (const char *name : {"Setup1", "Progressbar1", "Language1", "Calculator1", "MediaPlayer1",
+                                 "VolumeControl1", "aboutKinbox1", "Programoverview1", "HelpandHistory1",
+                                 "mi_Website", "emailtheauthor1"})
+            QVERIFY2(form.findChild<QAction *>(name), name);
     }
 
     void navigation()
     {
-        TForm1 form;
+        TForm1 form(nullptr, false);
         auto *tabSheet = form.findChild<QTabWidget *>("TabSheet");
         auto *list = form.findChild<QListWidget *>("ModuleSelector");
         list->setCurrentRow(4);
@@ -50,25 +122,153 @@ private slots:
         // A page change on the tabs moves the selection along.
         tabSheet->setCurrentIndex(2);
         QCOMPARE(list->currentRow(), 2);
-        QCOMPARE(tabSheet->currentWidget()->objectName(), QStringLiteral("Page_FileProc"));
 
-        // A double click switches between large and small icons, and back.
         QCOMPARE(list->viewMode(), QListView::IconMode);
         QVERIFY(QMetaObject::invokeMethod(&form, "ModuleSelectorDblClick"));
         QCOMPARE(list->viewMode(), QListView::ListMode);
         QCOMPARE(list->iconSize(), QSize(16, 16));
         QVERIFY(QMetaObject::invokeMethod(&form, "ModuleSelectorDblClick"));
         QCOMPARE(list->viewMode(), QListView::IconMode);
-        QCOMPARE(list->iconSize(), QSize(48, 48));
     }
 
-    void closesWhenIdle()
+    void iconsButtonAndSplitter()
     {
+        TForm1 form(nullptr, false);
+        form.show();
+        auto *icons = form.findChild<QToolButton *>("btn_Icons");
+        auto *splitter = form.findChild<QSplitter *>("Splitter_left");
+        QVERIFY(icons->isChecked());
+        icons->click();
+        QVERIFY(!icons->isChecked());
+        QCOMPARE(splitter->sizes().value(0), 0);
+        icons->click();
+        QCOMPARE(splitter->sizes().value(0), 130);
+        // Hiding the selector, then dragging the splitter back out, sets the button down again.
+        icons->click();
+        splitter->setSizes({90, 500});
+        QVERIFY(QMetaObject::invokeMethod(&form, "Splitter_leftMoved"));
+        QVERIFY(icons->isChecked());
+    }
+
+    void firstRun()
+    {
+        QFile overview(m_dir->filePath("file_id.diz"));
+        QVERIFY(overview.open(QIODevice::WriteOnly));
+        overview.write("Kinbox\r\n");
+        overview.close();
         ScriptedDialogs dialogs;
+        dialogs.setAcknowledgeInformation(true);
+        int setups = 0;
+        AnswerSetupDialogs(&setups, true);
         TForm1 form;
         form.show();
-        QVERIFY(form.close());
+        // The overview opens at once, through the shell.
+        QVERIFY(!m_platform->shell.calls.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(form.DeferredStartupDone(), 10000);
+        QCOMPARE(setups, 1);
+        QVERIFY(form.findChild<QToolButton *>("btn_oHelp")->isChecked());
+        QVERIFY(form.HelpWindow() && form.HelpWindow()->isVisible());
+        Registry().SetSection(QStringLiteral("settings"));
+        QCOMPARE(Registry().ReadString(QStringLiteral("SetupDone")), QStringLiteral("1"));
+    }
+
+    void laterRunsAskNothing()
+    {
+        QFile lng(m_dir->filePath("deutsch.lng"));
+        QVERIFY(lng.open(QIODevice::WriteOnly));
+        lng.write("\"Files\"=\"Dateien\"\r\n");
+        lng.close();
+        Store(QStringLiteral("language"), QStringLiteral("deutsch.lng"));
+        Store(QStringLiteral("SetupDone"), QStringLiteral("1"));
+        int setups = 0;
+        AnswerSetupDialogs(&setups, true);
+        {
+            TForm1 form;
+            QTRY_VERIFY_WITH_TIMEOUT(form.DeferredStartupDone(), 10000);
+            QCOMPARE(setups, 0);
+            QVERIFY(m_platform->shell.calls.isEmpty());
+            QVERIFY(!form.findChild<QToolButton *>("btn_oHelp")->isChecked());
+        }
+        // A stored language whose file has gone counts as none: the setup comes again.
+        QVERIFY(QFile::remove(m_dir->filePath("deutsch.lng")));
+        TForm1 again;
+        QTRY_VERIFY_WITH_TIMEOUT(again.DeferredStartupDone(), 10000);
+        QCOMPARE(setups, 1);
+    }
+
+    void f1TogglesHelpTwice()
+    {
+        Store(QStringLiteral("SetupDone"), QStringLiteral("1"));
+        Store(QStringLiteral("language"), QStringLiteral("default"));
+        int setups = 0;
+        AnswerSetupDialogs(&setups, false);
+        TForm1 form;
+        form.show();
+        QTRY_VERIFY_WITH_TIMEOUT(form.DeferredStartupDone(), 10000);
+        auto *help = form.findChild<QToolButton *>("btn_oHelp");
+        const bool before = help->isChecked();
+        QTest::keyClick(form.TabSheet(), Qt::Key_F1);
+        QCOMPARE(help->isChecked(), !before);
+        QCOMPARE(form.HelpWindow()->isVisible(), !before);
+        QTest::keyClick(form.TabSheet(), Qt::Key_F1);
+        QCOMPARE(help->isChecked(), before);
+        QCOMPARE(form.HelpWindow()->isVisible(), before);
+    }
+
+    void documentsAndRefusals()
+    {
+        ScriptedDialogs dialogs;
+        dialogs.setAcknowledgeInformation(true);
+        TForm1 form(nullptr, false);
+        m_platform->shell.defaultAnswer = false;
+        form.OpenDocument(QStringLiteral("https://nowhere.invalid/page"));
+        QVERIFY(!dialogs.texts().isEmpty());
+        QCOMPARE(dialogs.texts().last(), QStringLiteral("Unable to open requested URL \"https://nowhere.invalid/page\"."));
+
+        m_platform->shell.defaultAnswer = true;
+        const int before = m_platform->shell.calls.size();
+        form.findChild<QAction *>("HelpandHistory1")->trigger();
+        QCOMPARE(m_platform->shell.calls.size(), before + 1);
+        QVERIFY(m_platform->shell.calls.last().url.toLocalFile().endsWith("_features.html"));
+    }
+
+    void documentationFileName()
+    {
+        QCOMPARE(TForm1::DocumentationFileFor("/opt/kbx/kinbox"), QStringLiteral("/opt/kbx/kinbox_features.html"));
+        QCOMPARE(TForm1::DocumentationFileFor("/opt/kbx/kinbox.exe"), QStringLiteral("/opt/kbx/kinbox_features.html"));
+        QCOMPARE(TForm1::DocumentationFileFor("/opt/kbx/kinbox.bin"), QStringLiteral("/opt/kbx/kinbox_features.html"));
+        // Help files: the language's own when it exists, else the program's.
+        QFile ohp(m_dir->filePath("deutsch.ohp"));
+        QVERIFY(ohp.open(QIODevice::WriteOnly));
+        ohp.close();
+        QCOMPARE(TForm1::HelpFileFor("deutsch.lng", "/opt/kbx/kinbox"), m_dir->filePath("deutsch.ohp"));
+        QCOMPARE(TForm1::HelpFileFor("english.lng", "/opt/kbx/kinbox"), QStringLiteral("/opt/kbx/kinbox.ohp"));
+        QCOMPARE(TForm1::HelpFileFor("default", "/opt/kbx/kinbox"), QStringLiteral("/opt/kbx/kinbox.ohp"));
+    }
+
+    void aboutBoxToggles()
+    {
+        TForm1 form(nullptr, false);
+        QAction *about = form.findChild<QAction *>("aboutKinbox1");
+        about->trigger();
+        QVERIFY(form.AboutBox() && form.AboutBox()->isVisible());
+        QCOMPARE(form.AboutBox()->windowTitle(), QStringLiteral("Info about Kinbox"));
+        about->trigger();
+        QVERIFY(!form.AboutBox()->isVisible());
+    }
+
+    void closesWhenIdleAndSaves()
+    {
+        ScriptedDialogs dialogs;
+        {
+            TForm1 form(nullptr, false);
+            form.show();
+            form.TabSheet()->setCurrentIndex(TForm1::FileProc);
+            QVERIFY(form.close());
+        }
         QVERIFY(dialogs.shown().isEmpty());
+        Registry().SetSection(QStringLiteral("settings"));
+        QCOMPARE(Registry().ReadString(QStringLiteral("sheet")), QStringLiteral("2"));
     }
 };
 

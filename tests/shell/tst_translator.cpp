@@ -42,6 +42,7 @@ private slots:
     void oddEntryLinesDoNotBreakTranslate();
     void translate_data();
     void translate();
+    void selfFeedingEntriesStopGrowing();
     void translationHoldingItsSourceTerminates();
     void caseSensitiveOption();
     void informConfirmAndAskQuestion();
@@ -246,6 +247,19 @@ void TestTranslator::informConfirmAndAskQuestion()
     QCOMPARE(shown.at(4).title, QString("Kinbox hat eine Frage"));
     QCOMPARE(shown.at(4).icon, QMessageBox::Question);
     QCOMPARE(shown.at(4).buttons, QMessageBox::Yes | QMessageBox::No);
+}
+
+// Every entry doubles the word the one before produced: without a bound this takes hours.
+void TestTranslator::selfFeedingEntriesStopGrowing()
+{
+    QString lines;
+    for (int i = 0; i < 40; ++i)
+        lines += QStringLiteral("\"a\"=\"a a\"\r\n");
+    const TTranslator translator = withEntries(lines);
+    const QString result = translator.Translate(QStringLiteral("a b"));
+    QVERIFY(result.size() <= 4096 + 3);
+    QVERIFY(result.startsWith(QStringLiteral("a a")));
+    QVERIFY(result.endsWith(QStringLiteral(" b")));
 }
 
 void TestTranslator::systemLanguageName_data()
