@@ -85,8 +85,21 @@ void Restarter::install(Restarter *restarter)
     installedRestarter = restarter;
 }
 
+std::function<void()> &restartPreparation()
+{
+    static std::function<void()> prepare;
+    return prepare;
+}
+
+void SetRestartPreparation(std::function<void()> prepare)
+{
+    restartPreparation() = std::move(prepare);
+}
+
 void RestartProgram()
 {
+    if (restartPreparation())
+        restartPreparation()();
     Restarter::instance().restart();
 }
 

@@ -1,5 +1,8 @@
 #pragma once
+
 #include <QString>
+
+#include <functional>
 
 namespace kbx {
 
@@ -40,7 +43,9 @@ public:
     static void install(Restarter *restarter);
 };
 
-// Restarts the program through the restart seam.
+// Restarts the program through the restart seam, after the preparation set here (the main window
+// saves its settings: the restart skips the close handling that would).
 void RestartProgram();
+void SetRestartPreparation(std::function<void()> prepare);
 
 } // namespace kbx

@@ -5,6 +5,7 @@
 #include "shell/helpwindow.h"
 #include "shell/localizedialog.h"
 #include "shell/pref.h"
+#include "shell/program.h"
 #include "shell/setupdialog.h"
 #include "shell/translator.h"
 
@@ -186,12 +187,14 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
     qApp->installEventFilter(this);
 
     CreationStep(deferredStartup);
+    SetRestartPreparation([this] { SaveSettings(); });
     if (deferredStartup)
         QMetaObject::invokeMethod(this, &TForm1::DeferredStartup, Qt::QueuedConnection);
 }
 
 TForm1::~TForm1()
 {
+    SetRestartPreparation(nullptr);
     qApp->removeEventFilter(this);
     // The help window is a top-level window of its own (translating the main window must not reach
     // its buttons), so it is not among the children that go with the window.
@@ -212,6 +215,7 @@ void TForm1::BuildSelector()
     m_selector->setWordWrap(true);
     for (int i = 0; i < PageCount; ++i) {
         auto *item = new QListWidgetItem(m_selector);
+        item->setData(Qt::UserRole, QString::fromLatin1(Modules[i].selector));
         item->setText(Translate(QString::fromLatin1(Modules[i].selector)));
         item->setIcon(ModuleIcon(i, 48));
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);

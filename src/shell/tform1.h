@@ -119,6 +119,7 @@ private:
     void ShrinkAway();
     void SaveSettings();
     void EnsureSetupDialog();
+    void RetranslateSelector();
     QString ProgramFile(const QString &name) const;
 
     PackProbeState m_probe;

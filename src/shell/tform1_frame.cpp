@@ -71,6 +71,13 @@ protected:
     }
     void contextMenuEvent(QContextMenuEvent *event) override { m_menu->popup(event->globalPos()); }
 
+public:
+    void SetCaption(const QString &caption)
+    {
+        m_caption = caption;
+        update();
+    }
+
 private:
     QString m_caption;
     QIcon m_icon;
@@ -214,6 +221,18 @@ void TForm1::AddBanners()
         banner->setObjectName(page->objectName() + QStringLiteral("_Banner"));
         banner->setToolTip(hint);
         layout->insertWidget(0, banner);
+    }
+}
+
+void TForm1::RetranslateSelector()
+{
+    // List items and painted banners are no captions the window's translation reaches.
+    for (int i = 0; i < m_selector->count(); ++i) {
+        QListWidgetItem *item = m_selector->item(i);
+        item->setText(Translate(item->data(Qt::UserRole).toString()));
+        const QString page = m_tabs->widget(i)->objectName();
+        if (auto *banner = m_tabs->widget(i)->findChild<QWidget *>(page + QStringLiteral("_Banner")))
+            static_cast<TPageBanner *>(banner)->SetCaption(item->text());
     }
 }
 

@@ -60,6 +60,7 @@ void TForm1::DeferredStartup()
     TOxRegistry &registry = Registry();
     registry.SetSection(QStringLiteral("settings"));
     const bool usableLanguage = m_language->LoadStoredLanguage(this, true);
+    RetranslateSelector();
     registry.SetSection(QStringLiteral("settings"));
     if (!usableLanguage || !registry.ValueExists(QStringLiteral("SetupDone"))) {
         if (m_setup->Execute()) {
@@ -119,6 +120,7 @@ void TForm1::Language1Click()
     TOxRegistry &registry = Registry();
     registry.SetSection(QStringLiteral("settings"));
     m_language->Execute();
+    RetranslateSelector();
     registry.SetSection(QStringLiteral("settings"));
     if (m_help) {
         m_help->setHelpFile(HelpFileFor(registry.ReadString(QStringLiteral("language")),

@@ -176,7 +176,7 @@ private slots:
     {
         QFile lng(m_dir->filePath("deutsch.lng"));
         QVERIFY(lng.open(QIODevice::WriteOnly));
-        lng.write("\"Files\"=\"Dateien\"\r\n");
+        lng.write("\"File Processor 2.62\"=\"Dateiverarbeitung 2.62\"\r\n\"Files\"=\"Dateien\"\r\n");
         lng.close();
         Store(QStringLiteral("language"), QStringLiteral("deutsch.lng"));
         Store(QStringLiteral("SetupDone"), QStringLiteral("1"));
@@ -188,6 +188,9 @@ private slots:
             QCOMPARE(setups, 0);
             QVERIFY(m_platform->shell.calls.isEmpty());
             QVERIFY(!form.findChild<QToolButton *>("btn_oHelp")->isChecked());
+            // The stored language reaches the tabs and the selector's items.
+            QCOMPARE(form.TabSheet()->tabText(TForm1::FileProc), QStringLiteral("Dateien"));
+            QCOMPARE(form.ModuleSelector()->item(TForm1::FileProc)->text(), QStringLiteral("Dateiverarbeitung 2.62"));
         }
         // A stored language whose file has gone counts as none: the setup comes again.
         QVERIFY(QFile::remove(m_dir->filePath("deutsch.lng")));
@@ -255,6 +258,23 @@ private slots:
         QCOMPARE(form.AboutBox()->windowTitle(), QStringLiteral("Info about Kinbox"));
         about->trigger();
         QVERIFY(!form.AboutBox()->isVisible());
+    }
+
+    void restartSavesSettings()
+    {
+        struct Recorder : Restarter
+        {
+            int restarts = 0;
+            void restart() override { ++restarts; }
+        } recorder;
+        Restarter::install(&recorder);
+        TForm1 form(nullptr, false);
+        form.TabSheet()->setCurrentIndex(TForm1::AnalyzeVOB);
+        RestartProgram();
+        Restarter::install(nullptr);
+        QCOMPARE(recorder.restarts, 1);
+        Registry().SetSection(QStringLiteral("settings"));
+        QCOMPARE(Registry().ReadString(QStringLiteral("sheet")), QStringLiteral("6"));
     }
 
     void closesWhenIdleAndSaves()
