@@ -1,6 +1,7 @@
 // The Files page's functions end to end: each job through its controls, with the questions answered
 // through the dialogs seam and the files checked byte for byte.
 
+#include "pagetestbase.h"
 #include "engine/filejob.h"
 #include "fileproc/fileprocpage.h"
 #include "platform/fakeplatform.h"
@@ -69,7 +70,7 @@ QString crcText(const QByteArray &data)
 
 } // namespace
 
-class TestFileProcPage : public QObject
+class TestFileProcPage : public PageTestBase
 {
     Q_OBJECT
 private slots:
@@ -100,12 +101,6 @@ private slots:
     void layoutFitsThePageArea();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    template <typename T>
-    T *control(const char *name) const
-    {
-        return m_page->findChild<T *>(QString::fromLatin1(name));
-    }
     QString status() const { return control<QLabel>("fpStatus")->text(); }
     void choose(const char *radio);
     void openInput(const QString &name);
@@ -115,11 +110,6 @@ private:
     // What RepaintTimer does every 1.5 s: the description and the part mask catch up with the fields.
     void repaintTick() { QMetaObject::invokeMethod(m_page.get(), "RepaintTimerTimer"); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<FakePlatform> m_platform;
-    PackProbeState m_probe;
-    std::unique_ptr<TFileProcPage> m_page;
 };
 
 void TestFileProcPage::initTestCase()
@@ -129,23 +119,14 @@ void TestFileProcPage::initTestCase()
 
 void TestFileProcPage::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_dialogs->setAcknowledgeInformation(true);
-    m_platform = std::make_unique<FakePlatform>();
-    m_probe = PackProbeState();
-    m_page = std::make_unique<TFileProcPage>(m_probe);
+    const QString problem = SetUpPage(true);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestFileProcPage::cleanup()
 {
-    m_page.reset();
-    QVERIFY2(m_dialogs->unexpected().isEmpty(), qPrintable(m_dialogs->unexpected().join('\n')));
-    QVERIFY(m_dialogs->allAnswered());
-    m_platform.reset();
-    m_dialogs.reset();
-    m_dir.reset();
+    const QString problems = TearDownPage();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
 }
 
 void TestFileProcPage::choose(const char *radio)

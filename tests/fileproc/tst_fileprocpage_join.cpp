@@ -1,6 +1,7 @@
 // The Files page's join list: adding files and folders, ordering, the total, the hint and the
 // hand-over from the DVD page.
 
+#include "pagetestbase.h"
 #include "fileproc/fileprocpage.h"
 #include "platform/fakeplatform.h"
 #include "shell/fileedit.h"
@@ -50,7 +51,7 @@ void listLikeTheFileSystem(const QString &folder, QStringList &paths)
 
 } // namespace
 
-class TestFileProcPageJoin : public QObject
+class TestFileProcPageJoin : public PageTestBase
 {
     Q_OBJECT
 private slots:
@@ -66,22 +67,11 @@ private slots:
     void handOverFromTheDvdPage();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    template <typename T>
-    T *control(const char *name) const
-    {
-        return m_page->findChild<T *>(QString::fromLatin1(name));
-    }
     QListWidget *list() const { return control<QListWidget>("joinList"); }
     QStringList entries() const { return m_page->JoinEntries(); }
     void click(const char *button) { control<QToolButton>(button)->click(); }
     void select(const QList<int> &rows);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<FakePlatform> m_platform;
-    PackProbeState m_probe;
-    std::unique_ptr<TFileProcPage> m_page;
 };
 
 void TestFileProcPageJoin::initTestCase()
@@ -91,22 +81,15 @@ void TestFileProcPageJoin::initTestCase()
 
 void TestFileProcPageJoin::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_platform = std::make_unique<FakePlatform>();
-    m_page = std::make_unique<TFileProcPage>(m_probe);
+    const QString problem = SetUpPage(false);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     control<QRadioButton>("mergeRadio")->click();
 }
 
 void TestFileProcPageJoin::cleanup()
 {
-    m_page.reset();
-    QVERIFY2(m_dialogs->unexpected().isEmpty(), qPrintable(m_dialogs->unexpected().join('\n')));
-    QVERIFY(m_dialogs->allAnswered());
-    m_platform.reset();
-    m_dialogs.reset();
-    m_dir.reset();
+    const QString problems = TearDownPage();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
 }
 
 void TestFileProcPageJoin::select(const QList<int> &rows)

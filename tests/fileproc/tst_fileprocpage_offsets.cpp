@@ -1,5 +1,6 @@
 // The Files page's offset fields, the input choice with its type and options, and the range figure.
 
+#include "pagetestbase.h"
 #include "fileproc/fileprocpage.h"
 #include "fileproc/rangefigure.h"
 #include "platform/fakeplatform.h"
@@ -60,7 +61,7 @@ QByteArray dvdStream(int packs)
 
 } // namespace
 
-class TestFileProcPageOffsets : public QObject
+class TestFileProcPageOffsets : public PageTestBase
 {
     Q_OBJECT
 private slots:
@@ -80,22 +81,11 @@ private slots:
     void figureShowsTheRanges();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    template <typename T>
-    T *control(const char *name) const
-    {
-        return m_page->findChild<T *>(QString::fromLatin1(name));
-    }
     QLineEdit *field(const char *name) const { return control<QLineEdit>(name); }
     void choose(const char *radio) { control<QRadioButton>(radio)->click(); }
     void openInput(const QString &name) { m_page->OpenInputFile(name); }
     void invoke(const char *handler) { QVERIFY(QMetaObject::invokeMethod(m_page.get(), handler)); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<FakePlatform> m_platform;
-    PackProbeState m_probe;
-    std::unique_ptr<TFileProcPage> m_page;
 };
 
 void TestFileProcPageOffsets::initTestCase()
@@ -105,23 +95,14 @@ void TestFileProcPageOffsets::initTestCase()
 
 void TestFileProcPageOffsets::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_dialogs->setAcknowledgeInformation(true);
-    m_platform = std::make_unique<FakePlatform>();
-    m_probe = PackProbeState();
-    m_page = std::make_unique<TFileProcPage>(m_probe);
+    const QString problem = SetUpPage(true);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestFileProcPageOffsets::cleanup()
 {
-    m_page.reset();
-    QVERIFY2(m_dialogs->unexpected().isEmpty(), qPrintable(m_dialogs->unexpected().join('\n')));
-    QVERIFY(m_dialogs->allAnswered());
-    m_platform.reset();
-    m_dialogs.reset();
-    m_dir.reset();
+    const QString problems = TearDownPage();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
 }
 
 void TestFileProcPageOffsets::typedTextKeepsOnlyDigits()

@@ -1,0 +1,57 @@
+#pragma once
+// What every Files-page test sets up: a temporary folder, scripted dialogs that fail the test on an
+// unanswered box, fake platform seams, and a fresh page.
+
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "dvd/packprobe.h"
+#include "fileproc/fileprocpage.h"
+#include "platform/fakeplatform.h"
+#include "shell/scripteddialogs.h"
+
+#include <memory>
+
+class PageTestBase : public QObject
+{
+protected:
+    // Returns what went wrong, empty on success.
+    QString SetUpPage(bool acknowledgeInformation)
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        if (!m_dir->isValid())
+            return QStringLiteral("no temporary folder");
+        m_dialogs = std::make_unique<kbx::ScriptedDialogs>();
+        m_dialogs->setAcknowledgeInformation(acknowledgeInformation);
+        m_platform = std::make_unique<kbx::FakePlatform>();
+        m_probe = kbx::PackProbeState();
+        m_page = std::make_unique<kbx::TFileProcPage>(m_probe);
+        return {};
+    }
+    // Returns the dialogs that came unasked or stayed unanswered, empty when all is well.
+    QString TearDownPage()
+    {
+        m_page.reset();
+        QString problems = m_dialogs->unexpected().join(QLatin1Char('\n'));
+        if (!m_dialogs->allAnswered())
+            problems += QStringLiteral("\nqueued answers were left unused");
+        m_platform.reset();
+        m_dialogs.reset();
+        m_dir.reset();
+        return problems.trimmed();
+    }
+
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    template <typename T>
+    T *control(const char *name) const
+    {
+        return m_page->findChild<T *>(QString::fromLatin1(name));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<kbx::ScriptedDialogs> m_dialogs;
+    std::unique_ptr<kbx::FakePlatform> m_platform;
+    kbx::PackProbeState m_probe;
+    std::unique_ptr<kbx::TFileProcPage> m_page;
+};
