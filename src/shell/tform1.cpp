@@ -1,6 +1,8 @@
 #include "shell/tform1.h"
 
+#include "calc/calcpage.h"
 #include "fileproc/fileprocpage.h"
+#include "monitor/cpumonpage.h"
 #include "shell/aboutbox.h"
 #include "shell/helpwindow.h"
 #include "shell/localizedialog.h"
@@ -152,6 +154,19 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
             m_files = new TFileProcPage(m_probe, m_tabs);
             page = m_files;
             connect(m_files, &TFileProcPage::bringToFrontRequested, this, [this] { ShowPage(FileProc); });
+        } else if (i == Calc) {
+            m_calc = new TCalcPage(m_tabs);
+            page = m_calc;
+        } else if (i == CPUmon) {
+            m_cpu = new TCPUmonPage([this] { return m_files && m_files->IsBusy(); }, m_tabs);
+            // A shutdown leaves no time for the closing animation.
+            // The power-off ends the session before the window's own close step could save.
+            connect(m_cpu, &TCPUmonPage::shutdownStarting, this, [this] {
+                CloseAnimation = false;
+                SaveSettings();
+            });
+            connect(m_cpu, &TCPUmonPage::shutdownRefused, this, [] { CloseAnimation = true; });
+            page = m_cpu;
         } else {
             page = new QWidget(m_tabs);
             auto *pageLayout = new QVBoxLayout(page);

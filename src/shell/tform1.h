@@ -21,6 +21,8 @@ class QToolButton;
 namespace kbx {
 
 class TAboutBox;
+class TCalcPage;
+class TCPUmonPage;
 class TFileProcPage;
 class TfoHelp;
 class TfoKbxSetup;
@@ -42,6 +44,8 @@ public:
     QTabWidget *TabSheet() const { return m_tabs; }
     QListWidget *ModuleSelector() const { return m_selector; }
     TFileProcPage *FilesPage() const { return m_files; }
+    TCalcPage *CalcPage() const { return m_calc; }
+    TCPUmonPage *CPUmonPage() const { return m_cpu; }
     PackProbeState &PackProbe() { return m_probe; }
     TfoHelp *HelpWindow() const;
     TfoKbxSetup *SetupDialog() const;
@@ -134,6 +138,8 @@ private:
     QMenu *m_configMenu = nullptr;
     QMenu *m_helpMenu = nullptr;
     TFileProcPage *m_files = nullptr;
+    TCalcPage *m_calc = nullptr;
+    TCPUmonPage *m_cpu = nullptr;
     QPointer<TfoHelp> m_help;
     QPointer<TfoKbxSetup> m_setup;
     QPointer<TfoLocalizeDialog> m_language;

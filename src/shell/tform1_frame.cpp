@@ -3,6 +3,7 @@
 
 #include "shell/tform1.h"
 
+#include "calc/calcpage.h"
 #include "fileproc/fileprocpage.h"
 #include "platform/shell.h"
 #include "shell/aboutbox.h"
@@ -146,10 +147,9 @@ void TForm1::BuildMenus()
     configuration->menuAction()->setObjectName(QStringLiteral("Configuration1"));
     connect(MenuItem(configuration, "Progressbar1", Translate(QStringLiteral("&Progress bar..."))),
             &QAction::triggered, this, &TForm1::Progressbar1Click);
-    // The calculator's rate menu and the DVD menu come with their pages.
+    // The DVD menu comes with its page.
     QAction *bitrate = MenuItem(configuration, "Bitrate1", Translate(QStringLiteral("&Bitrate...")));
     connect(bitrate, &QAction::triggered, this, &TForm1::Bitrate1Click);
-    bitrate->setEnabled(false);
     QAction *dvd = MenuItem(configuration, "DVDBackup1", Translate(QStringLiteral("&DVD Backup...")));
     connect(dvd, &QAction::triggered, this, &TForm1::DVDBackup1Click);
     dvd->setEnabled(false);
@@ -271,6 +271,7 @@ void TForm1::Progressbar1Click()
 
 void TForm1::Bitrate1Click()
 {
+    m_calc->ShowRateMenu(QCursor::pos());
 }
 
 void TForm1::DVDBackup1Click()

@@ -3,6 +3,7 @@
 
 #include "shell/tform1.h"
 
+#include "calc/calcpage.h"
 #include "shell/aboutbox.h"
 #include "shell/helpwindow.h"
 #include "shell/localizedialog.h"
@@ -75,6 +76,8 @@ void TForm1::DeferredStartup()
                                     QCoreApplication::applicationFilePath()));
     m_pref->LoadHelp();
     ApplyHelpToggle();
+    if (m_calc)
+        m_calc->calcRate();
     m_startupDone = true;
     emit startupFinished();
 }

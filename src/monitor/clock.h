@@ -1,0 +1,27 @@
+#pragma once
+#include <QtGlobal>
+
+namespace kbx {
+
+/// The monitor's clock seam: the idle span and the countdown are measured with it. Wall-clock
+/// milliseconds, so that a countdown also counts the time a laptop spent suspended.
+class TMonitorClock
+{
+public:
+    virtual ~TMonitorClock();
+    /// Milliseconds since 1970-01-01 UTC.
+    virtual qint64 now() const = 0;
+
+    /// The installed clock, or the system's when none is installed.
+    static TMonitorClock &instance();
+    /// Installs `clock` (not owned; it must outlive its use). nullptr restores the system's.
+    static void install(TMonitorClock *clock);
+};
+
+class TSystemClock : public TMonitorClock
+{
+public:
+    qint64 now() const override;
+};
+
+} // namespace kbx
