@@ -1,0 +1,229 @@
+#include "analyzer/packwalk.h"
+
+#include "fileproc/textfuncs.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <limits>
+
+namespace kbx {
+
+namespace {
+
+constexpr quint32 CodeNav = 0x000001BB;
+constexpr quint32 CodeAud = 0x000001BD;
+constexpr quint32 CodeVid = 0x000001E0;
+
+bool KindChecked(PackKind kind, const PackWalkOptions &o)
+{
+    switch (kind) {
+    case PackKind::Nav: return o.nav;
+    case PackKind::Aud: return o.aud;
+    case PackKind::Vid: return o.vid;
+    case PackKind::Other: return false;
+    }
+    return false;
+}
+
+// Reads up to one pack; fewer bytes only at the end of the file or on a read error.
+qint64 ReadPack(QFile &file, unsigned char *buffer)
+{
+    qint64 got = 0;
+    while (got < VobPackSize) {
+        const qint64 n = file.read(reinterpret_cast<char *>(buffer) + got, VobPackSize - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
+} // namespace
+
+PackKind PackKindOf(const unsigned char *pack)
+{
+    switch (PackValue(pack, 14, 32)) {
+    case CodeNav: return PackKind::Nav;
+    case CodeAud: return PackKind::Aud;
+    case CodeVid: return PackKind::Vid;
+    default: return PackKind::Other;
+    }
+}
+
+QString PackKindLabel(PackKind kind)
+{
+    switch (kind) {
+    case PackKind::Nav: return QStringLiteral("nav");
+    case PackKind::Aud: return QStringLiteral("aud");
+    case PackKind::Vid: return QStringLiteral("vid");
+    case PackKind::Other: break;
+    }
+    return {};
+}
+
+qint32 ParseHex(const QString &text)
+{
+    QString t = text.trimmed();
+    const qsizetype space = t.indexOf(QLatin1Char(' '));
+    if (space >= 0)
+        t.truncate(space);
+    if (t.isEmpty())
+        return -1;
+    bool negative = false;
+    if (t.startsWith(QLatin1Char('-'))) {
+        negative = true;
+        t.remove(0, 1);
+    }
+    // Digit weights beyond 16^7 are multiples of 2^32 and vanish in the wrapping sum.
+    quint32 sum = 0;
+    quint32 weight = 1;
+    for (qsizetype i = t.size() - 1; i >= 0 && weight != 0; --i) {
+        const ushort c = t.at(i).toUpper().unicode();
+        const qint32 digit = c >= '0' && c <= '9' ? qint32(c) - 48 : qint32(c) - 55;
+        sum += quint32(digit) * weight;
+        weight <<= 4;
+    }
+    if (negative)
+        sum = 0u - sum;
+    return qint32(sum);
+}
+
+QString FormatHexField(qint64 value, int width)
+{
+    const quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    QString text = HexText(magnitude);
+    if (value < 0)
+        text.prepend(QLatin1Char('-'));
+    return RightAlign(text, width);
+}
+
+int HexFieldWidth(int bits)
+{
+    return bits == 8 ? 2 : bits == 16 ? 4 : 8;
+}
+
+quint32 PackValue(const unsigned char *pack, int pos, int bits)
+{
+    quint32 v = 0;
+    for (int i = 0; i < bits / 8; ++i)
+        v = (v << 8) | pack[pos + i];
+    return v;
+}
+
+qint64 SignMagnitude(quint32 raw, int bits)
+{
+    const quint32 sign = bits == 8 ? 0x80u : bits == 16 ? 0x8000u : 0x80000000u;
+    return (raw & sign) ? -qint64(raw - sign) : qint64(raw);
+}
+
+QString InsufficientInputText()
+{
+    return QStringLiteral("Fehler: ungenügende Eingaben");
+}
+
+QString PositionOutsidePackText()
+{
+    return QStringLiteral("Fehler: Position außerhalb des Pakets (0 bis 7FF)");
+}
+
+int ProgressMaximum(qint64 totalPacks)
+{
+    return ProgressPosition(totalPacks, totalPacks);
+}
+
+int ProgressPosition(qint64 done, qint64 totalPacks)
+{
+    constexpr qint64 Limit = std::numeric_limits<int>::max();
+    if (totalPacks <= 0 || done <= 0)
+        return 0;
+    const qint64 scale = totalPacks / Limit + 1;
+    return int(qMin(done, totalPacks) / scale);
+}
+
+PackWalkOutcome WalkPacks(const PackWalkSetup &setup, const PackWalkHooks &hooks)
+{
+    PackWalkOutcome out;
+    const int bits = setup.bits == 8 || setup.bits == 16 ? setup.bits : 32;
+    const int size = bits / 8;
+    QString name = setup.fileName;
+    if (!QFileInfo(name).isFile())
+        name.clear();
+    const qint32 base = ParseHex(setup.offsetText);
+    const int kindCount = int(setup.nav) + int(setup.aud) + int(setup.vid);
+    if (base < 0 || name.isEmpty() || kindCount == 0) {
+        out.result = PackWalkResult::BadInput;
+        out.message = InsufficientInputText();
+        return out;
+    }
+    const qint32 bytePos = setup.offsetIncText.isEmpty() ? -1 : ParseHex(setup.offsetIncText);
+    // The offset byte can add up to 255, so that much room is needed for every pack.
+    const qint64 reach = qint64(base) + size + (bytePos >= 0 ? 255 : 0);
+    if (reach > VobPackSize || bytePos >= VobPackSize) {
+        out.result = PackWalkResult::BadInput;
+        out.message = PositionOutsidePackText();
+        return out;
+    }
+
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        out.result = PackWalkResult::OpenFailed;
+        out.message = QStringLiteral("Cannot open \"%1\": %2").arg(name, file.errorString());
+        return out;
+    }
+    auto emitLine = [&](const PackLogLine &line) {
+        if (hooks.line)
+            hooks.line(line);
+    };
+    emitLine({QStringLiteral("Test: \"%1\"").arg(name), {}, false});
+
+    const qint64 total = file.size() / VobPackSize;
+    unsigned char pack[VobPackSize];
+    qint64 previous = 0;
+    for (;;) {
+        if (hooks.beforePack)
+            hooks.beforePack(out.packsRead, total);
+        if (ReadPack(file, pack) < VobPackSize)
+            break;
+        const qint64 index = out.packsRead++;
+        const PackWalkOptions o = hooks.options ? hooks.options() : PackWalkOptions{};
+        const PackKind kind = PackKindOf(pack);
+        if (KindChecked(kind, o)) {
+            const QString label = kindCount > 1
+                ? QStringLiteral(" [%1] ").arg(PackKindLabel(kind)) : QString();
+            const qint64 offset = bytePos >= 0 ? qint64(base) + pack[bytePos] : qint64(base);
+            const quint32 raw = PackValue(pack, int(offset), bits);
+            const int width = HexFieldWidth(bits);
+            QString value;
+            if (o.isSigned && o.diffs) {
+                const qint64 v = SignMagnitude(raw, bits);
+                value = FormatHexField(v - previous, width);
+                previous = v;
+            } else if (o.isSigned) {
+                value = FormatHexField(SignMagnitude(raw, bits), width);
+            } else {
+                value = FormatHexField(raw, width);
+            }
+            PackLogLine line;
+            line.text = QStringLiteral(" pack: ") + PadLeft(QString::number(index), 6, QLatin1Char('0'))
+                + label + QStringLiteral(" \tvalue @ ") + HexText(quint64(offset))
+                + QStringLiteral(" == ") + value;
+            line.value = value;
+            if (o.range && !o.range0.isEmpty() && !o.range1.isEmpty()) {
+                const qint32 v = ParseHex(value);
+                line.outOfRange = v < ParseHex(o.range0) || v > ParseHex(o.range1);
+            }
+            emitLine(line);
+            ++out.linesLogged;
+        }
+        // Checked after every pack, so a file without a chosen kind can still be stopped.
+        if (hooks.stopRequested && hooks.stopRequested()) {
+            out.result = PackWalkResult::Stopped;
+            break;
+        }
+    }
+    emitLine({QString(), {}, false});
+    return out;
+}
+
+} // namespace kbx
