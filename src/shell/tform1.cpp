@@ -1,5 +1,6 @@
 #include "shell/tform1.h"
 
+#include "analyzer/analyzepage.h"
 #include "calc/calcpage.h"
 #include "fileproc/fileprocpage.h"
 #include "monitor/cpumonpage.h"
@@ -167,6 +168,9 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
             });
             connect(m_cpu, &TCPUmonPage::shutdownRefused, this, [] { CloseAnimation = true; });
             page = m_cpu;
+        } else if (i == AnalyzeVOB) {
+            m_analyze = new TAnalyzeVOBFrame(m_tabs);
+            page = m_analyze;
         } else {
             page = new QWidget(m_tabs);
             auto *pageLayout = new QVBoxLayout(page);

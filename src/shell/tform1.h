@@ -21,6 +21,7 @@ class QToolButton;
 namespace kbx {
 
 class TAboutBox;
+class TAnalyzeVOBFrame;
 class TCalcPage;
 class TCPUmonPage;
 class TFileProcPage;
@@ -140,6 +141,7 @@ private:
     TFileProcPage *m_files = nullptr;
     TCalcPage *m_calc = nullptr;
     TCPUmonPage *m_cpu = nullptr;
+    TAnalyzeVOBFrame *m_analyze = nullptr;
     QPointer<TfoHelp> m_help;
     QPointer<TfoKbxSetup> m_setup;
     QPointer<TfoLocalizeDialog> m_language;

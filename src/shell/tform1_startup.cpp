@@ -3,6 +3,7 @@
 
 #include "shell/tform1.h"
 
+#include "analyzer/analyzepage.h"
 #include "calc/calcpage.h"
 #include "shell/aboutbox.h"
 #include "shell/helpwindow.h"
@@ -45,6 +46,8 @@ void TForm1::CreationStep(bool interactive)
     m_pref->Load();
     if (m_firstRun)
         Programoverview1Click();
+    if (m_analyze)
+        m_analyze->FrameCreate();
 }
 
 void TForm1::DeferredStartup()

@@ -1,0 +1,107 @@
+#pragma once
+// The Analyze page: walks a program stream pack by pack and logs one value per pack, with named
+// search profiles kept in "analyzeVOB.ini" in the program folder.
+
+#include "analyzer/packwalk.h"
+#include "analyzer/profiles.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+class QVBoxLayout;
+
+namespace kbx {
+
+class TOxFileEdit;
+
+class TAnalyzeVOBFrame : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TAnalyzeVOBFrame(QWidget *parent = nullptr);
+
+    // The main window's creation step: loads the profile list and applies the edit toggle.
+    void FrameCreate();
+
+    // Where profiles are mailed to.
+    static QString ContributionAddress();
+
+    QString ProfileFile() const;
+    bool isRunning() const { return m_running; }
+
+    void LoadProfile(const QString &name);
+    void SaveProfile(const QString &name);
+    void ReloadProfileList();
+    void ContributionMail();
+
+    TOxFileEdit *ed_source = nullptr;
+    QComboBox *ed_profile = nullptr;
+    QPushButton *btn_research = nullptr;
+    QPushButton *btn_Stop = nullptr;
+    QToolButton *btn_save = nullptr;
+    QToolButton *btn_edit = nullptr;
+    QToolButton *btn_contrib = nullptr;
+    QLineEdit *ed_offset = nullptr;
+    QLineEdit *ed_OffsetInc = nullptr;
+    QRadioButton *type_8 = nullptr;
+    QRadioButton *type_16 = nullptr;
+    QRadioButton *type_32 = nullptr;
+    QCheckBox *ed_diffs = nullptr;
+    QCheckBox *ed_signed = nullptr;
+    QCheckBox *pack_nav = nullptr;
+    QCheckBox *pack_aud = nullptr;
+    QCheckBox *pack_vid = nullptr;
+    QCheckBox *cb_Range = nullptr;
+    QLineEdit *range_0 = nullptr;
+    QLineEdit *range_1 = nullptr;
+    QPlainTextEdit *output = nullptr;
+    QToolButton *btn_ClearLog = nullptr;
+    QToolButton *btn_SaveLog = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+
+    // The five parameter groups shown while btn_edit is down.
+    QGroupBox *gb_offset = nullptr;
+    QGroupBox *gb_type = nullptr;
+    QGroupBox *gb_signed = nullptr;
+    QGroupBox *gb_packs = nullptr;
+    QGroupBox *gb_range = nullptr;
+
+public slots:
+    void FormCreate();
+    void btn_researchClick();
+    void btn_StopClick();
+    void btn_saveClick();
+    void btn_editClick();
+    void btn_contribClick();
+    void ed_profileChange();
+    void ed_diffsClick();
+    void btn_ClearLogClick();
+    void btn_SaveLogClick();
+    void FormResize();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    TVobProfile profileFromControls() const;
+    void applyProfile(const TVobProfile &profile);
+    PackWalkOptions currentOptions() const;
+    void setRunning(bool running);
+    void queueLine(const PackLogLine &line);
+    void flushLog();
+
+    bool StopRequested = false;
+    bool m_running = false;
+    QList<PackLogLine> m_pending;
+};
+
+} // namespace kbx
