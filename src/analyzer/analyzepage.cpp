@@ -95,7 +95,9 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     profileRow->addWidget(btn_contrib);
     top->addWidget(gbProfile);
 
+    // Two rows: five groups side by side would clip their captions at the page's width.
     auto *params = new QHBoxLayout;
+    auto *params2 = new QHBoxLayout;
     gb_offset = named(new QGroupBox(tr("Offset")), "gb_offset");
     ed_offset = named(new QLineEdit, "ed_offset");
     ed_OffsetInc = named(new QLineEdit, "ed_OffsetInc");
@@ -132,7 +134,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     packLayout->addWidget(pack_nav);
     packLayout->addWidget(pack_aud);
     packLayout->addWidget(pack_vid);
-    params->addWidget(gb_packs);
+    params2->addWidget(gb_packs);
 
     gb_range = named(new QGroupBox, "gb_range");
     cb_Range = named(new QCheckBox(tr("Range")), "cb_Range");
@@ -142,8 +144,9 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     rangeLayout->addWidget(cb_Range);
     rangeLayout->addWidget(labelled(QStringLiteral("x >="), range_0));
     rangeLayout->addWidget(labelled(QStringLiteral("x <="), range_1));
-    params->addWidget(gb_range);
+    params2->addWidget(gb_range);
     top->addLayout(params);
+    top->addLayout(params2);
 
     // Start and Stop share one place; only one of them is ever shown.
     auto *runRow = new QHBoxLayout;
@@ -153,9 +156,10 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     btn_Stop->setToolTip(tr("Abort processing"));
     btn_Stop->hide();
     runRow->addStretch(1);
-    runRow->addWidget(btn_research);
-    runRow->addWidget(btn_Stop);
-    top->addLayout(runRow);
+    runRow->addWidget(btn_research, 0, Qt::AlignBottom);
+    runRow->addWidget(btn_Stop, 0, Qt::AlignBottom);
+    // Beside the second row of options, so the log keeps its height.
+    params2->addLayout(runRow, 1);
 
     auto *gbOutput = named(new QGroupBox(tr("Output")), "gb_output");
     auto *outLayout = new QVBoxLayout(gbOutput);
