@@ -87,15 +87,22 @@ QMessageBox::StandardButton QtDialogs::message(QWidget *parent, QMessageBox::Ico
     return box.standardButton(box.clickedButton());
 }
 
-QString QtDialogs::openFileName(QWidget *parent, const FileDialogRequest &request, QString *chosenFilter)
+// One name from a file dialog of the given kind; empty when cancelled.
+static QString runForOneFile(QWidget *parent, QFileDialog::AcceptMode accept, QFileDialog::FileMode mode,
+                      const FileDialogRequest &request, QString *chosenFilter)
 {
     QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(accept);
+    dialog.setFileMode(mode);
     if (runFileDialog(dialog, request, chosenFilter) != QDialog::Accepted)
         return QString();
     const QStringList files = dialog.selectedFiles();
     return files.isEmpty() ? QString() : files.first();
+}
+
+QString QtDialogs::openFileName(QWidget *parent, const FileDialogRequest &request, QString *chosenFilter)
+{
+    return runForOneFile(parent, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, request, chosenFilter);
 }
 
 QStringList QtDialogs::openFileNames(QWidget *parent, const FileDialogRequest &request, QString *chosenFilter)
@@ -110,13 +117,7 @@ QStringList QtDialogs::openFileNames(QWidget *parent, const FileDialogRequest &r
 
 QString QtDialogs::saveFileName(QWidget *parent, const FileDialogRequest &request, QString *chosenFilter)
 {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (runFileDialog(dialog, request, chosenFilter) != QDialog::Accepted)
-        return QString();
-    const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    return runForOneFile(parent, QFileDialog::AcceptSave, QFileDialog::AnyFile, request, chosenFilter);
 }
 
 QString QtDialogs::folder(QWidget *parent, const QString &title, const QString &start,

@@ -1,6 +1,7 @@
 // The Files page's join list: adding files and folders, ordering, the total, the hint and the
 // hand-over from the DVD page.
 
+#include "dirlisting.h"
 #include "pagetestbase.h"
 #include "fileproc/fileprocpage.h"
 #include "platform/fakeplatform.h"
@@ -17,7 +18,6 @@
 #include <QTest>
 #include <QToolButton>
 
-#include <dirent.h>
 #include <memory>
 
 using namespace kbx;
@@ -30,24 +30,6 @@ bool writeBytes(const QString &path, qint64 size)
     return file.open(QIODevice::WriteOnly) && file.resize(size);
 }
 
-// The file system's own order, read with readdir, subfolders where they are listed.
-void listLikeTheFileSystem(const QString &folder, QStringList &paths)
-{
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QString path = folder + "/" + name;
-        if (QFileInfo(path).isDir())
-            listLikeTheFileSystem(path, paths);
-        else
-            paths << path;
-    }
-    ::closedir(dir);
-}
 
 } // namespace
 

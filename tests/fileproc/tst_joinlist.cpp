@@ -1,3 +1,4 @@
+#include "dirlisting.h"
 #include "fileproc/joinlist.h"
 #include "platform/fakeplatform.h"
 
@@ -7,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <dirent.h>
-#include <sys/stat.h>
 
 using namespace kbx;
 
@@ -20,28 +19,6 @@ bool writeBytes(const QString &path, qsizetype size)
     return file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, 'k')) == size;
 }
 
-// The file system's own listing, read with readdir: the order the walk must keep.
-void listLikeTheFileSystem(const QString &folder, QStringList &paths)
-{
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QString path = folder + "/" + name;
-        struct stat own {};
-        struct stat target {};
-        ::lstat(QFile::encodeName(path).constData(), &own);
-        const bool targetIsDir = ::stat(QFile::encodeName(path).constData(), &target) == 0 && S_ISDIR(target.st_mode);
-        if (S_ISDIR(own.st_mode))
-            listLikeTheFileSystem(path, paths);
-        else if (!(S_ISLNK(own.st_mode) && targetIsDir))
-            paths << path;
-    }
-    ::closedir(dir);
-}
 
 } // namespace
 
