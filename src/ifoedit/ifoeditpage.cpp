@@ -1,0 +1,366 @@
+#include "ifoedit/ifoeditpage.h"
+
+#include "engine/hugefile.h"
+#include "ifoedit/editlist.h"
+#include "ifoedit/ifofiles.h"
+#include "shell/dialogs.h"
+#include "shell/fileedit.h"
+#include "shell/translator.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace kbx {
+
+namespace {
+
+const char *const SourceFilter =
+    "MPEG-Videos (*.vob;*.mpg;*.m2v;*.m1v;*.dat)|*.vob;*.mpg;*.m2v;*.m1v;*.dat|All files (*.*)|*.*";
+constexpr int StatusClearMs = 2000;
+
+template <typename T>
+T *named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+QString skipReason(PatchOutcome outcome)
+{
+    return outcome == PatchOutcome::TooShort ? Translate(QStringLiteral("file too short"))
+                                             : Translate(QStringLiteral("no sequence header"));
+}
+
+} // namespace
+
+TIFOEditPage::TIFOEditPage(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Page_IFOedit"));
+    auto *top = new QVBoxLayout(this);
+
+    auto *sourceBox = named(new QGroupBox(tr("source folder")), "IFO_SourceBox");
+    IFO_Source = named(new TOxFileEdit, "IFO_Source");
+    IFO_Source->setStyle(TOxFileEdit::bsPathOpen);
+    IFO_Source->setReadonly(true);
+    IFO_Source->setTitle(QStringLiteral("Open DVD or MPEG videos..."));
+    IFO_Source->setFilter(QLatin1String(SourceFilter));
+    (new QVBoxLayout(sourceBox))->addWidget(IFO_Source);
+    top->addWidget(sourceBox);
+
+    auto *row = new QHBoxLayout;
+    auto *filesBox = named(new QGroupBox(tr("affected files")), "IFO_FilesBox");
+    IFO_Files = named(new QListWidget, "IFO_Files");
+    IFO_Files->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    (new QVBoxLayout(filesBox))->addWidget(IFO_Files);
+    row->addWidget(filesBox, 1);
+
+    auto *right = new QVBoxLayout;
+    auto *actionsBox = named(new QGroupBox(tr("Actions to perform")), "IFO_ActionsBox");
+    IFO_Actions = named(new QListWidget, "IFO_Actions");
+    IFO_Actions->setSelectionMode(QAbstractItemView::SingleSelection);
+    IFO_Actions->setEnabled(false);
+    (new QVBoxLayout(actionsBox))->addWidget(IFO_Actions);
+    right->addWidget(actionsBox, 1);
+
+    auto *titlesBox = named(new QGroupBox(tr("affected titles")), "IFO_TitlesBox");
+    IFO_Titles = named(new QComboBox, "IFO_Titles");
+    IFO_Titles->setEnabled(false);
+    (new QVBoxLayout(titlesBox))->addWidget(IFO_Titles);
+    right->addWidget(titlesBox);
+
+    auto *buttons = new QHBoxLayout;
+    IFO_Start = named(new QPushButton(tr("Start")), "IFO_Start");
+    IFO_Start->setToolTip(tr("execute selected operation"));
+    IFO_Start->setEnabled(false);
+    IFO_Check = named(new QPushButton(tr("Verify")), "IFO_Check");
+    IFO_Check->setToolTip(tr("verifies changes using the DVD info module"));
+    buttons->addStretch(1);
+    buttons->addWidget(IFO_Start);
+    buttons->addWidget(IFO_Check);
+    right->addLayout(buttons);
+    row->addLayout(right, 1);
+    top->addLayout(row, 1);
+
+    IFO_Status = named(new QStatusBar(this), "IFO_Status");
+    IFO_Status->setSizeGripEnabled(false);
+    for (int i = 0; i < 2; ++i)
+        m_panels[i] = new QLabel(IFO_Status);
+    m_panels[0]->setObjectName(QStringLiteral("IFO_Status_Panel0"));
+    m_panels[1]->setObjectName(QStringLiteral("IFO_Status_Panel1"));
+    m_panels[0]->setAlignment(Qt::AlignCenter);
+    m_panels[0]->setMinimumWidth(150);
+    IFO_Status->addWidget(m_panels[0]);
+    IFO_Status->addWidget(m_panels[1], 1);
+    top->addWidget(IFO_Status);
+
+    IFO_Popup = named(new QMenu(this), "IFO_Popup");
+    IFO_BUPs = named(IFO_Popup->addAction(tr("include &Backups")), "IFO_BUPs");
+    IFO_BUPs->setCheckable(true);
+    IFO_Popup->addSeparator();
+    usepathfrombackupmodule1 =
+        named(IFO_Popup->addAction(tr("use path from backup module")), "usepathfrombackupmodule1");
+
+    IFOStatusTimer = named(new QTimer(this), "IFOStatusTimer");
+    IFOStatusTimer->setInterval(StatusClearMs);
+    connect(IFOStatusTimer, &QTimer::timeout, this, &TIFOEditPage::IFOStatusTimerTimer);
+    IFOStatusTimer->start();
+
+    for (QWidget *w : {static_cast<QWidget *>(sourceBox), static_cast<QWidget *>(IFO_Source),
+                       static_cast<QWidget *>(IFO_Source->edit()), static_cast<QWidget *>(IFO_Files)}) {
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, w](const QPoint &at) { showPopup(w, at); });
+    }
+
+    connect(IFO_Source, &TOxFileEdit::buttonClicked, this, &TIFOEditPage::IFO_SourceButtonClick);
+    // The handlers select items themselves; they block these signals while they do.
+    connect(IFO_Actions, &QListWidget::itemSelectionChanged, this, &TIFOEditPage::IFO_ActionsClick);
+    connect(IFO_Actions, &QListWidget::itemDoubleClicked, this, &TIFOEditPage::IFO_ActionsDblClick);
+    connect(IFO_Files, &QListWidget::itemSelectionChanged, this, &TIFOEditPage::IFO_FilesClick);
+    connect(IFO_Start, &QPushButton::clicked, this, &TIFOEditPage::IFO_StartClick);
+    connect(IFO_Check, &QPushButton::clicked, this, &TIFOEditPage::IFO_CheckClick);
+    // Qt has already flipped the mark when the item fires; the handler flips it itself.
+    connect(IFO_BUPs, &QAction::triggered, this, [this] {
+        IFO_BUPs->setChecked(!IFO_BUPs->isChecked());
+        IFO_BUPsClick();
+    });
+    connect(usepathfrombackupmodule1, &QAction::triggered, this,
+            &TIFOEditPage::usepathfrombackupmodule1Click);
+
+    FillActions();
+}
+
+void TIFOEditPage::FillActions()
+{
+    const QSignalBlocker blocker(IFO_Actions);
+    const int selected = selectedAction();
+    IFO_Actions->clear();
+    for (const TIFOAction &action : IFOActions())
+        IFO_Actions->addItem(Translate(QLatin1String(action.name)));
+    if (selected >= 0)
+        IFO_Actions->item(selected)->setSelected(true);
+}
+
+QString TIFOEditPage::SourceText() const
+{
+    return IFO_Source->Text();
+}
+
+QString TIFOEditPage::StatusText(int panel) const
+{
+    return panel >= 0 && panel < 2 ? m_panels[panel]->text() : QString();
+}
+
+void TIFOEditPage::setStatus(int panel, const QString &text)
+{
+    m_panels[panel]->setText(text);
+    emit statusChanged(panel, text);
+}
+
+void TIFOEditPage::showPopup(QWidget *from, const QPoint &at)
+{
+    IFO_Popup->popup(from->mapToGlobal(at));
+}
+
+int TIFOEditPage::selectedAction() const
+{
+    const QList<QListWidgetItem *> items = IFO_Actions->selectedItems();
+    return items.isEmpty() ? -1 : IFO_Actions->row(items.first());
+}
+
+QList<int> TIFOEditPage::selectedFiles() const
+{
+    QList<int> rows;
+    for (int i = 0; i < IFO_Files->count(); ++i) {
+        if (IFO_Files->item(i)->isSelected())
+            rows.append(i);
+    }
+    return rows;
+}
+
+QString TIFOEditPage::folderText() const
+{
+    return IFO_Source->Text().trimmed();
+}
+
+void TIFOEditPage::updateStartEnabled()
+{
+    IFO_Start->setEnabled(!selectedFiles().isEmpty());
+}
+
+void TIFOEditPage::IFO_SourceButtonClick()
+{
+    const QString folder = folderText();
+    if (folder.isEmpty())
+        return;
+    {
+        const QSignalBlocker files(IFO_Files);
+        IFO_Files->clear();
+        for (const TIFOListedFile &file : ListIFOFolder(folder, IFO_BUPs->isChecked())) {
+            auto *item = new QListWidgetItem(file.shown, IFO_Files);
+            item->setData(Qt::UserRole, file.actual);
+        }
+    }
+    {
+        const QSignalBlocker actions(IFO_Actions);
+        IFO_Actions->setEnabled(IFO_Files->count() > 0);
+        IFO_Actions->clearSelection();
+        if (IFO_Actions->isEnabled() && IFO_Actions->count() > 0) {
+            IFO_Actions->setCurrentRow(0);
+            IFO_Actions->item(0)->setSelected(true);
+        }
+    }
+    IFO_ActionsClick();
+
+    QStringList shown;
+    for (int i = 0; i < IFO_Files->count(); ++i)
+        shown.append(IFO_Files->item(i)->text());
+    IFO_Titles->clear();
+    IFO_Titles->addItems(TitleNumbers(shown));
+    IFO_Titles->setCurrentIndex(IFO_Titles->count() > 0 ? 0 : -1);
+}
+
+void TIFOEditPage::IFO_ActionsClick()
+{
+    const int index = selectedAction();
+    if (index < 0 || index >= IFOActionCount) {
+        updateStartEnabled();
+        return;
+    }
+    const TIFOAction &action = IFOActions()[size_t(index)];
+    setStatus(0, Translate(QLatin1String(action.name)));
+    setStatus(1, Translate(QLatin1String(action.description)));
+    {
+        const QSignalBlocker blocker(IFO_Files);
+        for (int i = 0; i < IFO_Files->count(); ++i) {
+            QListWidgetItem *item = IFO_Files->item(i);
+            item->setSelected(MatchesAnyMask(QLatin1String(action.masks), item->text()));
+        }
+    }
+    updateStartEnabled();
+}
+
+void TIFOEditPage::IFO_ActionsDblClick()
+{
+    IFO_Start->click();
+}
+
+void TIFOEditPage::IFO_FilesClick()
+{
+    const int index = selectedAction();
+    if (index < 0 || index >= IFOActionCount)
+        return;
+    const TIFOAction &action = IFOActions()[size_t(index)];
+    {
+        const QSignalBlocker blocker(IFO_Files);
+        for (int row : selectedFiles()) {
+            QListWidgetItem *item = IFO_Files->item(row);
+            if (!MatchesAnyMask(QLatin1String(action.masks), item->text()))
+                item->setSelected(false);
+        }
+    }
+    updateStartEnabled();
+}
+
+void TIFOEditPage::IFO_StartClick()
+{
+    const QList<int> rows = selectedFiles();
+    const int index = selectedAction();
+    if (rows.isEmpty() || index < 0 || index >= IFOActionCount)
+        return;
+    const TIFOAction &action = IFOActions()[size_t(index)];
+    const TEditList edits = ParseEditList(QLatin1String(action.edits));
+    if (!edits.ok()) {
+        ReportError(edits.error, this);
+        return;
+    }
+    setStatus(1, Translate(QStringLiteral("executing selected action...")));
+
+    const QString folder = folderText();
+    const qsizetype total = rows.size();
+    QStringList skipped;
+    try {
+        for (qsizetype n = 0; n < total; ++n) {
+            const QListWidgetItem *item = IFO_Files->item(rows.at(n));
+            setStatus(0, Translate(QStringLiteral("file")) + QLatin1Char(' ') + QString::number(n + 1)
+                             + QLatin1Char(' ') + Translate(QStringLiteral("of")) + QLatin1Char(' ')
+                             + QString::number(total));
+            const QString path = FullFileName(folder, item->data(Qt::UserRole).toString());
+            const PatchResult result = PatchFile(path, edits.entries, action.anchor);
+            if (result.outcome == PatchOutcome::Patched) {
+                setStatus(1, Translate(QStringLiteral("action successful")));
+            } else {
+                const QString entry = item->text() + QStringLiteral(" (") + skipReason(result.outcome)
+                                      + QLatin1Char(')');
+                skipped.append(entry);
+                setStatus(1, Translate(QStringLiteral("skipped")) + QStringLiteral(": ") + entry);
+            }
+        }
+    } catch (const std::exception &e) {
+        // The files before this one keep their patch; panel 0 still names the file that failed.
+        setStatus(1, Translate(QStringLiteral("action failed")));
+        ReportError(QString::fromLocal8Bit(e.what()), this);
+        return;
+    }
+    if (skipped.isEmpty()) {
+        setStatus(1, Translate(QStringLiteral("action successful")));
+        IFOStatusTimer->start();
+        return;
+    }
+    // A skip is kept on show until the next action: two seconds are too short to read the names.
+    setStatus(0, QString::number(total - skipped.size()) + QLatin1Char(' ') + Translate(QStringLiteral("of"))
+                     + QLatin1Char(' ') + QString::number(total) + QLatin1Char(' ')
+                     + Translate(QStringLiteral("files patched")));
+    setStatus(1, Translate(QStringLiteral("skipped")) + QStringLiteral(": ")
+                     + skipped.join(QStringLiteral(", ")));
+}
+
+void TIFOEditPage::IFO_CheckClick()
+{
+    const QList<int> rows = selectedFiles();
+    if (rows.isEmpty())
+        return;
+    const QString location =
+        rows.size() == 1
+            ? FullFileName(folderText(), IFO_Files->item(rows.first())->data(Qt::UserRole).toString())
+            : IFO_Source->Text();
+    emit verifyRequested(location);
+}
+
+void TIFOEditPage::IFOStatusTimerTimer()
+{
+    IFOStatusTimer->stop();
+    setStatus(0, QString());
+    setStatus(1, QString());
+}
+
+void TIFOEditPage::IFO_BUPsClick()
+{
+    IFO_BUPs->setChecked(!IFO_BUPs->isChecked());
+    IFO_SourceButtonClick();
+    IFO_ActionsClick();
+}
+
+void TIFOEditPage::usepathfrombackupmodule1Click()
+{
+    if (!m_backupLocation)
+        return;
+    IFO_Source->setText(m_backupLocation());
+    IFO_SourceButtonClick();
+}
+
+} // namespace kbx
