@@ -85,7 +85,10 @@ DvdScanResult ScanDVD(const DvdScanInput &input, const DvdTranslate &translate)
     } else {
         const QString title = input.selectedTitle.isEmpty() ? QStringLiteral("01") : input.selectedTitle;
         const QString name = QStringLiteral("Vts_%1_1.vob").arg(title);
-        const QString found = FindEntryNoCase(dvdPath, name);
+        QString found = FindEntryNoCase(dvdPath, name);
+        // The selection may stem from another disc; title 1 is there, or the folder was not taken.
+        if (found.isEmpty())
+            found = FindEntryNoCase(dvdPath, QStringLiteral("Vts_01_1.vob"));
         result.probedFile = found.isEmpty() ? dvdPath + name : found;
     }
     result.readMessage = !ProbeMpegPacks(result.probedFile.toStdString(), result.probe);
