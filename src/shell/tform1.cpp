@@ -3,6 +3,7 @@
 #include "analyzer/analyzepage.h"
 #include "calc/calcpage.h"
 #include "fileproc/fileprocpage.h"
+#include "ifoedit/ifoeditpage.h"
 #include "monitor/cpumonpage.h"
 #include "shell/aboutbox.h"
 #include "shell/helpwindow.h"
@@ -168,6 +169,9 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
             });
             connect(m_cpu, &TCPUmonPage::shutdownRefused, this, [] { CloseAnimation = true; });
             page = m_cpu;
+        } else if (i == IFOedit) {
+            m_ifo = new TIFOEditPage(m_tabs);
+            page = m_ifo;
         } else if (i == AnalyzeVOB) {
             m_analyze = new TAnalyzeVOBFrame(m_tabs);
             page = m_analyze;

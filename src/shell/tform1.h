@@ -25,6 +25,7 @@ class TAnalyzeVOBFrame;
 class TCalcPage;
 class TCPUmonPage;
 class TFileProcPage;
+class TIFOEditPage;
 class TfoHelp;
 class TfoKbxSetup;
 class TfoLocalizeDialog;
@@ -47,6 +48,7 @@ public:
     TFileProcPage *FilesPage() const { return m_files; }
     TCalcPage *CalcPage() const { return m_calc; }
     TCPUmonPage *CPUmonPage() const { return m_cpu; }
+    TIFOEditPage *IFOEditPage() const { return m_ifo; }
     PackProbeState &PackProbe() { return m_probe; }
     TfoHelp *HelpWindow() const;
     TfoKbxSetup *SetupDialog() const;
@@ -142,6 +144,7 @@ private:
     TCalcPage *m_calc = nullptr;
     TCPUmonPage *m_cpu = nullptr;
     TAnalyzeVOBFrame *m_analyze = nullptr;
+    TIFOEditPage *m_ifo = nullptr;
     QPointer<TfoHelp> m_help;
     QPointer<TfoKbxSetup> m_setup;
     QPointer<TfoLocalizeDialog> m_language;

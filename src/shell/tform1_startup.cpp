@@ -5,6 +5,7 @@
 
 #include "analyzer/analyzepage.h"
 #include "calc/calcpage.h"
+#include "ifoedit/ifoeditpage.h"
 #include "shell/aboutbox.h"
 #include "shell/helpwindow.h"
 #include "shell/localizedialog.h"
@@ -65,6 +66,8 @@ void TForm1::DeferredStartup()
     registry.SetSection(QStringLiteral("settings"));
     const bool usableLanguage = m_language->LoadStoredLanguage(this, true);
     RetranslateSelector();
+    // The action names are looked up when the list is filled, so it is filled again in the language.
+    m_ifo->FillActions();
     registry.SetSection(QStringLiteral("settings"));
     if (!usableLanguage || !registry.ValueExists(QStringLiteral("SetupDone"))) {
         if (m_setup->Execute()) {
