@@ -53,9 +53,24 @@ QString TFileProcPage::DefaultOutputName(const QString &currentOutput, const QSt
     return kbx::DefaultOutputName(currentOutput, inputName);
 }
 
+namespace {
+
+// An entry of the join list, sorted by JoinEntryLess rather than by plain text.
+class JoinItem : public QListWidgetItem
+{
+public:
+    using QListWidgetItem::QListWidgetItem;
+    bool operator<(const QListWidgetItem &other) const override
+    {
+        return JoinEntryLess(text(), other.text());
+    }
+};
+
+} // namespace
+
 void TFileProcPage::addJoinEntry(const QString &path, qint64 size)
 {
-    joinList->addItem(JoinEntryText(path, size));
+    joinList->addItem(new JoinItem(JoinEntryText(path, size)));
 }
 
 void TFileProcPage::addFolder(const QString &folder)

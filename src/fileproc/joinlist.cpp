@@ -143,4 +143,41 @@ QList<FolderFile> CollectFolderFiles(const QString &folder)
     return files;
 }
 
+bool JoinEntryLess(const QString &a, const QString &b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype iEnd = i, jEnd = j;
+            while (iEnd < a.size() && a[iEnd].isDigit())
+                ++iEnd;
+            while (jEnd < b.size() && b[jEnd].isDigit())
+                ++jEnd;
+            // Leading zeros do not change a value; the longer remaining run is the larger number.
+            qsizetype iStart = i, jStart = j;
+            while (iStart + 1 < iEnd && a[iStart] == u'0')
+                ++iStart;
+            while (jStart + 1 < jEnd && b[jStart] == u'0')
+                ++jStart;
+            const QStringView x = QStringView(a).mid(iStart, iEnd - iStart);
+            const QStringView y = QStringView(b).mid(jStart, jEnd - jStart);
+            if (x.size() != y.size())
+                return x.size() < y.size();
+            if (const int c = x.compare(y); c != 0)
+                return c < 0;
+            // Same value: fewer leading zeros first, so the order stays total.
+            if (iEnd - i != jEnd - j)
+                return iEnd - i < jEnd - j;
+            i = iEnd;
+            j = jEnd;
+            continue;
+        }
+        if (a[i] != b[j])
+            return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
 } // namespace kbx

@@ -20,6 +20,10 @@ QString JoinEntryPath(const QString &entry);
 // The value after the last "="; an entry without a number there counts 0.
 qint64 JoinEntrySize(const QString &entry);
 
+// The sorted join list's order: runs of digits compare by their value, so "part2" comes before
+// "part10" and the parts of a title are merged 1, 2, ..., 10; everything else compares as text.
+bool JoinEntryLess(const QString &a, const QString &b);
+
 // Sum of the sizes of all entries, or of those whose flag in `selected` is set (missing flags
 // count as unselected). `count`, when given, receives how many entries were summed.
 qint64 JoinSizeOf(const QStringList &entries, const QList<bool> &selected, bool selectedOnly,

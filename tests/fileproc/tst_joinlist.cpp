@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 
 using namespace kbx;
 
@@ -33,6 +35,7 @@ private slots:
     void defaultOutputName();
     void folderWalkKeepsDirectoryOrder();
     void folderWalkOfNothing();
+    void sortedOrderCountsNumbers();
 };
 
 void TestJoinList::entriesBuildAndParse()
@@ -184,6 +187,26 @@ void TestJoinList::folderWalkOfNothing()
     QVERIFY(writeBytes(dir.path() + "/file.vob", 4));
     // A file given as the folder lists nothing: only folders are walked.
     QVERIFY(CollectFolderFiles(dir.path() + "/file.vob").isEmpty());
+}
+
+void TestJoinList::sortedOrderCountsNumbers()
+{
+    // The parts of a title arrive in any order; merged alphabetically, part 10 would land before 2.
+    QStringList entries{JoinEntryText("/d/VTS_01_10.VOB", 1), JoinEntryText("/d/VTS_01_2.VOB", 1),
+                        JoinEntryText("/d/VTS_01_1.VOB", 1), JoinEntryText("/d/VTS_01_9.VOB", 1)};
+    std::sort(entries.begin(), entries.end(), JoinEntryLess);
+    QCOMPARE(entries, QStringList({JoinEntryText("/d/VTS_01_1.VOB", 1), JoinEntryText("/d/VTS_01_2.VOB", 1),
+                                   JoinEntryText("/d/VTS_01_9.VOB", 1), JoinEntryText("/d/VTS_01_10.VOB", 1)}));
+    // Zero-padded parts keep their order; the same value with more zeros comes after.
+    QVERIFY(JoinEntryLess("film.009", "film.010"));
+    QVERIFY(JoinEntryLess("a7", "a007"));
+    QVERIFY(!JoinEntryLess("a007", "a7"));
+    // Text still compares as text, and a prefix comes first.
+    QVERIFY(JoinEntryLess("B1", "a1"));
+    QVERIFY(JoinEntryLess("part", "part1"));
+    QVERIFY(!JoinEntryLess("x", "x"));
+    // Runs longer than any integer type compare by their digits.
+    QVERIFY(JoinEntryLess("n99999999999999999999999", "n100000000000000000000000"));
 }
 
 QTEST_GUILESS_MAIN(TestJoinList)
