@@ -355,6 +355,11 @@ QGroupBox *TBackupPage::buildCDBar()
     return box;
 }
 
+QString TBackupPage::LocationText() const
+{
+    return DVDLocation->Text();
+}
+
 QString TBackupPage::StatusText(int panel) const
 {
     return panel == 0 || panel == 1 ? m_status[panel]->text() : QString();

@@ -53,6 +53,8 @@ public:
     // The texts of the status panels: 0 the title count, 1 where the data was found or the error.
     QString StatusText(int panel) const;
 
+    // The location field's text, for the Edit page's "use path from backup module".
+    QString LocationText() const;
     QString DVDPath() const { return m_dvdPath; }
     bool LocationIsFile() const { return m_locationIsFile; }
     // Content bytes of the titles in the order of the title selector.

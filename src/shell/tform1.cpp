@@ -2,6 +2,7 @@
 
 #include "analyzer/analyzepage.h"
 #include "calc/calcpage.h"
+#include "dvd/backuppage.h"
 #include "fileproc/fileprocpage.h"
 #include "ifoedit/ifoeditpage.h"
 #include "monitor/cpumonpage.h"
@@ -169,6 +170,9 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
             });
             connect(m_cpu, &TCPUmonPage::shutdownRefused, this, [] { CloseAnimation = true; });
             page = m_cpu;
+        } else if (i == Backup) {
+            m_backup = new TBackupPage(m_probe, m_tabs);
+            page = m_backup;
         } else if (i == IFOedit) {
             m_ifo = new TIFOEditPage(m_tabs);
             page = m_ifo;
@@ -186,6 +190,7 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
     }
 
     BuildMenus();
+    ConnectPages();
     AddBanners();
     BuildToolBar();
     pageLayout->addWidget(m_toolBar);
@@ -289,6 +294,23 @@ void TForm1::ShowPage(int index)
         m_tabs->setCurrentIndex(index);
         m_activating = false;
     }
+}
+
+// The hand-overs between pages; no page knows another.
+void TForm1::ConnectPages()
+{
+    connect(m_backup, &TBackupPage::mergeRequested, this, [this](const QStringList &paths) {
+        m_files->MergeFiles(paths);
+        ShowPage(FileProc);
+        TabSheetChange(FileProc);
+    });
+    m_backup->SetIfoSourceGetter([this] { return m_ifo->SourceText(); });
+    connect(m_ifo, &TIFOEditPage::verifyRequested, this, [this](const QString &location) {
+        ShowPage(Backup);
+        TabSheetChange(Backup);
+        m_backup->VerifyLocation(location);
+    });
+    m_ifo->SetBackupLocationGetter([this] { return m_backup->LocationText(); });
 }
 
 bool TForm1::FormCloseQuery()

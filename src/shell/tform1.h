@@ -22,6 +22,7 @@ namespace kbx {
 
 class TAboutBox;
 class TAnalyzeVOBFrame;
+class TBackupPage;
 class TCalcPage;
 class TCPUmonPage;
 class TFileProcPage;
@@ -49,6 +50,7 @@ public:
     TCalcPage *CalcPage() const { return m_calc; }
     TCPUmonPage *CPUmonPage() const { return m_cpu; }
     TIFOEditPage *IFOEditPage() const { return m_ifo; }
+    TBackupPage *BackupPage() const { return m_backup; }
     PackProbeState &PackProbe() { return m_probe; }
     TfoHelp *HelpWindow() const;
     TfoKbxSetup *SetupDialog() const;
@@ -121,6 +123,7 @@ private:
     void SetSelectorLargeIcons(bool large);
     void BuildToolBar();
     void BuildMenus();
+    void ConnectPages();
     void AddBanners();
     void ApplyHelpToggle();
     void ShrinkAway();
@@ -145,6 +148,7 @@ private:
     TCPUmonPage *m_cpu = nullptr;
     TAnalyzeVOBFrame *m_analyze = nullptr;
     TIFOEditPage *m_ifo = nullptr;
+    TBackupPage *m_backup = nullptr;
     QPointer<TfoHelp> m_help;
     QPointer<TfoKbxSetup> m_setup;
     QPointer<TfoLocalizeDialog> m_language;

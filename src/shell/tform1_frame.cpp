@@ -4,6 +4,7 @@
 #include "shell/tform1.h"
 
 #include "calc/calcpage.h"
+#include "dvd/backuppage.h"
 #include "fileproc/fileprocpage.h"
 #include "platform/shell.h"
 #include "shell/aboutbox.h"
@@ -147,12 +148,10 @@ void TForm1::BuildMenus()
     configuration->menuAction()->setObjectName(QStringLiteral("Configuration1"));
     connect(MenuItem(configuration, "Progressbar1", Translate(QStringLiteral("&Progress bar..."))),
             &QAction::triggered, this, &TForm1::Progressbar1Click);
-    // The DVD menu comes with its page.
     QAction *bitrate = MenuItem(configuration, "Bitrate1", Translate(QStringLiteral("&Bitrate...")));
     connect(bitrate, &QAction::triggered, this, &TForm1::Bitrate1Click);
     QAction *dvd = MenuItem(configuration, "DVDBackup1", Translate(QStringLiteral("&DVD Backup...")));
     connect(dvd, &QAction::triggered, this, &TForm1::DVDBackup1Click);
-    dvd->setEnabled(false);
     connect(MenuItem(m_configMenu, "Language1", Translate(QStringLiteral("Language..."))), &QAction::triggered, this,
             &TForm1::Language1Click);
     QMenu *tools = m_configMenu->addMenu(Translate(QStringLiteral("&User tools")));
@@ -276,6 +275,7 @@ void TForm1::Bitrate1Click()
 
 void TForm1::DVDBackup1Click()
 {
+    m_backup->ShowDVDMenu(QCursor::pos());
 }
 
 void TForm1::Calculator1Click()

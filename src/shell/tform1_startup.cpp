@@ -5,6 +5,7 @@
 
 #include "analyzer/analyzepage.h"
 #include "calc/calcpage.h"
+#include "dvd/backuppage.h"
 #include "ifoedit/ifoeditpage.h"
 #include "shell/aboutbox.h"
 #include "shell/helpwindow.h"
@@ -47,6 +48,7 @@ void TForm1::CreationStep(bool interactive)
     m_pref->Load();
     if (m_firstRun)
         Programoverview1Click();
+    m_backup->SetMediaSizes(m_calc->MediaTexts());
     if (m_analyze)
         m_analyze->FrameCreate();
 }
