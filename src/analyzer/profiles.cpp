@@ -16,7 +16,9 @@ QStringList ReadLines(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QString text = QString::fromUtf8(file.read(MaxFileSize));
+    // Reading with the cap as the size would allocate the whole cap for every small file.
+    const qint64 size = file.size();
+    const QString text = QString::fromUtf8(file.read(size > 0 ? qMin(size, MaxFileSize) : MaxFileSize));
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString &line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
