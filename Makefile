@@ -55,7 +55,7 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINBOX_FUZZ=ON -DKINBOX_BENCH=OFF
 	cmake --build build-fuzz -j$(JOBS) --target fuzzers
-	@for t in lng ohp dvd editlist; do \
+	@for t in lng ohp dvd editlist parsehex vobprofile; do \
 	  mkdir -p build-fuzz/corpus/$$t; \
 	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
 	  ASAN_OPTIONS=quarantine_size_mb=64 build-fuzz/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
