@@ -2,8 +2,9 @@
 # Times the copy engine (engine-run) against cat, split and cksum on one generated file, each case
 # interleaved with its peer, and prints medians, pairwise time ratios and whether each goal is met.
 #   bench/run-bench.sh BIN_DIR
+# Then times the Analyze page (analyze-bench) over a generated program stream.
 # Environment: BENCH_SIZE_MIB (2048), BENCH_ROUNDS (5), BENCH_PART_MIB (700), BENCH_SLOTS (2),
-#              BENCH_VERBOSE=1 prints every round's times.
+#              BENCH_ANALYZE_MIB (1024), BENCH_VERBOSE=1 prints every round's times.
 set -euo pipefail
 export LC_ALL=C   # EPOCHREALTIME and awk must use a decimal point
 
@@ -12,15 +13,18 @@ die() { echo "run-bench: $*" >&2; exit 1; }
 [ $# -eq 1 ] || die "usage: run-bench.sh BIN_DIR"
 engine_bin=$1/engine-run
 page_bin=$1/page-bench
+analyze_bin=$1/analyze-bench
 [ -x "$engine_bin" ] || die "$engine_bin not found; build the benchmarks target first"
 [ -x "$page_bin" ] || die "$page_bin not found; build the benchmarks target first"
+[ -x "$analyze_bin" ] || die "$analyze_bin not found; build the benchmarks target first"
 
 size_mib=${BENCH_SIZE_MIB:-2048}
 rounds=${BENCH_ROUNDS:-5}
 part_mib=${BENCH_PART_MIB:-700}
 slots=${BENCH_SLOTS:-2}
+analyze_mib=${BENCH_ANALYZE_MIB:-1024}
 verbose=${BENCH_VERBOSE:-0}
-for v in size_mib rounds part_mib slots; do
+for v in size_mib rounds part_mib slots analyze_mib; do
     if ! [[ ${!v} =~ ^[0-9]+$ ]] || [ "${!v}" -lt 1 ]; then
         die "$v must be a whole number of at least 1"
     fi
@@ -47,6 +51,8 @@ printf 'machine: %s cores (%s), %.1f GiB memory, %.1f GiB available, %s %s, temp
 
 # The input, its three merge pieces and one job's output exist at the same time.
 need_mib=$((3 * size_mib + 64))
+# The analyzer's stream is written while the input and its merge pieces still exist.
+if [ "$analyze_mib" -gt "$size_mib" ]; then need_mib=$((need_mib + analyze_mib - size_mib)); fi
 free_mib=$(df -Pk "$work" | awk 'NR == 2 { print int($4 / 1024) }')
 [ "$free_mib" -ge "$need_mib" ] ||
     die "not enough free space in ${work%/*}: need $need_mib MiB, have $free_mib MiB (set TMPDIR or BENCH_SIZE_MIB)"
@@ -216,6 +222,31 @@ pair "merge 3 files vs cat a b c > out"   check_merge   e_merge   p_merge "<=" 1
 pair "CRC only vs cksum"                  check_crc     e_crc     p_cksum "<"  1.00
 pair "CRC only vs cat f > /dev/null"      check_crc     e_crc     p_read  "<=" 1.4286
 pair "split from the Files page vs engine" check_pagesplit e_pagesplit e_splitjob "<=" 1.05
+
+# --- the Analyze page -----------------------------------------------------------------------------
+# Every pack of the stream logs a line (all three kinds checked): 512 lines per MiB. The time runs from
+# Start until the log holds every line; the stream is generated first and sits in the page cache.
+clean
+echo
+echo "Analyze page over a ${analyze_mib} MiB stream of 2048-byte packs, every pack logged ..."
+TMPDIR=$work QT_QPA_PLATFORM=offscreen "$analyze_bin" "$analyze_mib" > "$work/analyze.out" 2> "$work/analyze.err" ||
+    die "analyze-bench failed: $(cat "$work/analyze.err")"
+afield() { sed -n "s/.* $1=\\([^ ]*\\).*/\\1/p" "$work/analyze.out"; }
+a_seconds=$(sed -n 's/^ok seconds=\([^ ]*\).*/\1/p' "$work/analyze.out")
+a_lines=$(afield lines)
+a_rss=$(afield maxrss_kib)
+[ -n "$a_seconds" ] && [ -n "$a_lines" ] && [ -n "$a_rss" ] || die "unexpected analyze-bench output: $(cat "$work/analyze.out")"
+a_limit=$(awk -v m="$analyze_mib" 'BEGIN { print 20 * m / 1024 }')
+a_time_ok=$(awk -v s="$a_seconds" -v l="$a_limit" 'BEGIN { print (s < l) ? "PASS" : "MISS" }')
+a_rss_limit_kib=$((512 * 1024))
+a_rss_ok=$([ "$a_rss" -le "$a_rss_limit_kib" ] && echo PASS || echo MISS)
+printf '%s log lines in %.2f s (%.0f lines/s); goal < %.1f s  %s\n' "$a_lines" "$a_seconds" \
+    "$(awk -v n="$a_lines" -v s="$a_seconds" 'BEGIN { print (s > 0) ? n / s : 0 }')" "$a_limit" "$a_time_ok"
+printf 'peak memory of the Analyze page: %.1f MiB max RSS; goal <= 512 MiB  %s\n' \
+    "$(awk -v k="$a_rss" 'BEGIN { print k / 1024 }')" "$a_rss_ok"
+total=$((total + 2))
+[ "$a_time_ok" = PASS ] && met=$((met + 1))
+[ "$a_rss_ok" = PASS ] && met=$((met + 1))
 
 # --- memory --------------------------------------------------------------------------------------
 rss() { "$engine_bin" --rusage --slots "$slots" "$@" 2>&1 > /dev/null | sed -n 's/^maxrss_kib=//p'; }
