@@ -66,6 +66,16 @@ TCalcPage::TCalcPage(QWidget *parent)
     EC_AdvancedClick();
 }
 
+std::pair<int, int> TCalcPage::MovieLength() const
+{
+    return {EC_MINe->value(), EC_SECe->value()};
+}
+
+void TCalcPage::FocusMovieLength()
+{
+    EC_MINe->setFocus(Qt::OtherFocusReason);
+}
+
 QStringList TCalcPage::MediaTexts() const
 {
     QStringList texts;

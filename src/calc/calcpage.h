@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <utility>
+
 class QAction;
 class QButtonGroup;
 class QCheckBox;
@@ -32,6 +34,10 @@ public:
 
     // The storage-medium list, for the Backup page's medium sizes and the Movies page's presets.
     QStringList MediaTexts() const;
+    // The movie length as entered: (minutes, seconds).
+    std::pair<int, int> MovieLength() const;
+    // Puts the focus into the minutes field.
+    void FocusMovieLength();
     // The result menu at a screen position (the main window's "Bitrate..." item).
     void ShowRateMenu(const QPoint &globalPos);
     QMenu *RateMenu() const { return RatePMenu; }

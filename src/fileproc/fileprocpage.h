@@ -75,6 +75,8 @@ public:
     void MergeFiles(const QStringList &paths);
     // Takes a file as the input, as if it had been picked with the browse button.
     void OpenInputFile(const QString &fileName);
+    // The Movies page's hand-over: takes the file as the input and selects "Split file".
+    void SplitFile(const QString &fileName);
 
     // Settings kept by the main window: "calcHex" and "OffSetting".
     bool HexDisplay() const;

@@ -266,6 +266,13 @@ void TFileProcPage::OpenInputFile(const QString &fileName)
     browseInputClick();
 }
 
+void TFileProcPage::SplitFile(const QString &fileName)
+{
+    OpenInputFile(fileName);
+    splitRadio->setChecked(true);
+    splitRadioClick();
+}
+
 void TFileProcPage::browseInputClick()
 {
     const QString name = inputFName->Text();

@@ -5,6 +5,7 @@
 #include "dvd/backuppage.h"
 #include "fileproc/fileprocpage.h"
 #include "ifoedit/ifoeditpage.h"
+#include "moviesplit/moviesplitpage.h"
 #include "monitor/cpumonpage.h"
 #include "shell/aboutbox.h"
 #include "shell/helpwindow.h"
@@ -173,6 +174,9 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
         } else if (i == Backup) {
             m_backup = new TBackupPage(m_probe, m_tabs);
             page = m_backup;
+        } else if (i == MovieSplit) {
+            m_movies = new TMovieSplitPage(m_tabs);
+            page = m_movies;
         } else if (i == IFOedit) {
             m_ifo = new TIFOEditPage(m_tabs);
             page = m_ifo;
@@ -311,6 +315,18 @@ void TForm1::ConnectPages()
         m_backup->VerifyLocation(location);
     });
     m_ifo->SetBackupLocationGetter([this] { return m_backup->LocationText(); });
+
+    m_movies->SetMovieLengthSource([this] { return m_calc->MovieLength(); });
+    connect(m_movies, &TMovieSplitPage::fileProcessorRequested, this, [this](const QString &source) {
+        ShowPage(FileProc);
+        TabSheetChange(FileProc);
+        m_files->SplitFile(source);
+    });
+    connect(m_movies, &TMovieSplitPage::calcEditRequested, this, [this] {
+        ShowPage(Calc);
+        TabSheetChange(Calc);
+        m_calc->FocusMovieLength();
+    });
 }
 
 bool TForm1::FormCloseQuery()

@@ -27,6 +27,7 @@ class TCalcPage;
 class TCPUmonPage;
 class TFileProcPage;
 class TIFOEditPage;
+class TMovieSplitPage;
 class TfoHelp;
 class TfoKbxSetup;
 class TfoLocalizeDialog;
@@ -51,6 +52,7 @@ public:
     TCPUmonPage *CPUmonPage() const { return m_cpu; }
     TIFOEditPage *IFOEditPage() const { return m_ifo; }
     TBackupPage *BackupPage() const { return m_backup; }
+    TMovieSplitPage *MoviesPage() const { return m_movies; }
     PackProbeState &PackProbe() { return m_probe; }
     TfoHelp *HelpWindow() const;
     TfoKbxSetup *SetupDialog() const;
@@ -149,6 +151,7 @@ private:
     TAnalyzeVOBFrame *m_analyze = nullptr;
     TIFOEditPage *m_ifo = nullptr;
     TBackupPage *m_backup = nullptr;
+    TMovieSplitPage *m_movies = nullptr;
     QPointer<TfoHelp> m_help;
     QPointer<TfoKbxSetup> m_setup;
     QPointer<TfoLocalizeDialog> m_language;

@@ -7,6 +7,7 @@
 #include "calc/calcpage.h"
 #include "dvd/backuppage.h"
 #include "ifoedit/ifoeditpage.h"
+#include "moviesplit/moviesplitpage.h"
 #include "shell/aboutbox.h"
 #include "shell/helpwindow.h"
 #include "shell/localizedialog.h"
@@ -48,6 +49,7 @@ void TForm1::CreationStep(bool interactive)
     m_pref->Load();
     if (m_firstRun)
         Programoverview1Click();
+    m_movies->SetPresets(m_calc->MediaTexts());
     m_backup->SetMediaSizes(m_calc->MediaTexts());
     if (m_analyze)
         m_analyze->FrameCreate();

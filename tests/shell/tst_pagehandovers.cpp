@@ -8,14 +8,17 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "../dvd/dvdfixtures.h"
+#include "calc/calcpage.h"
 #include "dvd/backuppage.h"
 #include "fileproc/fileprocpage.h"
 #include "ifoedit/ifoeditpage.h"
+#include "moviesplit/moviesplitpage.h"
 #include "platform/fakeplatform.h"
 #include "shell/fileedit.h"
 #include "shell/program.h"
@@ -154,6 +157,39 @@ private slots:
         QAction *menuItem = window.findChild<QAction *>(QStringLiteral("DVDBackup1"));
         QVERIFY(menuItem);
         QVERIFY(menuItem->isEnabled());
+    }
+
+    void moviesPageHandsOver()
+    {
+        TForm1 window(nullptr, false);
+        TMovieSplitPage *movies = window.MoviesPage();
+        QVERIFY(!movies->isEnabled());
+        movies->setEnabled(true);
+
+        // The preset menu lists the calculator's media, one item each.
+        const QList<QAction *> presets = movies->PresetMenu()->actions();
+        QCOMPARE(presets.size(), 14);
+        QCOMPARE(presets.first()->objectName(), QStringLiteral("MS_Pr0"));
+        QCOMPARE(presets.last()->objectName(), QStringLiteral("MS_Pr13"));
+
+        // The movie length is the calculator's.
+        window.CalcPage()->findChild<QSpinBox *>(QStringLiteral("EC_MINe"))->setValue(90);
+        window.CalcPage()->findChild<QSpinBox *>(QStringLiteral("EC_SECe"))->setValue(30);
+        QCOMPARE(movies->MovieLength(), qint64(90 * 60 + 30));
+
+        const QString film = m_dir->filePath(QStringLiteral("film.mpg"));
+        QVERIFY(WriteVob(film, 3 << 20));
+        movies->MS_Source->setText(film);
+        QVERIFY(QMetaObject::invokeMethod(movies, "MS_SourceButtonClick"));
+        QVERIFY(QMetaObject::invokeMethod(movies, "MS_GotoFileProcClick"));
+        QCOMPARE(window.TabSheet()->currentIndex(), int(TForm1::FileProc));
+        TFileProcPage *files = window.FilesPage();
+        QCOMPARE(files->findChild<TOxFileEdit *>(QStringLiteral("inputFName"))->Text(), film);
+        QVERIFY(files->findChild<QRadioButton *>(QStringLiteral("splitRadio"))->isChecked());
+
+        QVERIFY(QMetaObject::invokeMethod(movies, "MS_TotalMovieLengthClick"));
+        QCOMPARE(window.TabSheet()->currentIndex(), int(TForm1::Calc));
+        QCOMPARE(window.ModuleSelector()->currentRow(), int(TForm1::Calc));
     }
 
     void storedMediumSurvivesTheRebuild()
