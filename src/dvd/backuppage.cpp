@@ -140,6 +140,9 @@ TBackupPage::TBackupPage(PackProbeState &probe, QWidget *parent)
 {
     setObjectName(QStringLiteral("Page_Backup"));
     auto *top = new QVBoxLayout(this);
+    // Tight margins: the page has to fit the window's first-start height of 592 pixels.
+    top->setContentsMargins(6, 4, 6, 4);
+    top->setSpacing(4);
     buildMenu();
     top->addWidget(buildLocation());
     top->addWidget(buildTitles(), 1);
@@ -205,6 +208,7 @@ QGroupBox *TBackupPage::buildLocation()
     reCheck = named(new QPushButton(QStringLiteral("search")), "reCheck");
     reCheck->setToolTip(QStringLiteral("finds DVDs in any drive or at the specified location"));
     auto *row = new QHBoxLayout(gb_location);
+    row->setContentsMargins(8, 2, 8, 4);
     row->addWidget(DVDLocation, 1);
     row->addWidget(reCheck);
 
@@ -261,7 +265,7 @@ QGroupBox *TBackupPage::buildTitles()
     InfoList->header()->setStretchLastSection(false);
     InfoList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     InfoList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    InfoList->setMinimumHeight(110);
+    InfoList->setMinimumHeight(84);
 
     InfoStatus = named(new QWidget, "InfoStatus");
     auto *panels = new QHBoxLayout(InfoStatus);
@@ -282,6 +286,8 @@ QGroupBox *TBackupPage::buildTitles()
     panels->addWidget(m_status[1], 1);
 
     auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(8, 2, 8, 4);
+    layout->setSpacing(4);
     layout->addLayout(selectors);
     layout->addWidget(InfoList, 1);
     layout->addWidget(InfoStatus);
@@ -316,6 +322,7 @@ QGroupBox *TBackupPage::buildInfo()
     picture->addStretch(1);
 
     auto *grid = new QGridLayout;
+    grid->setVerticalSpacing(3);
     grid->addWidget(new QLabel(QStringLiteral("Region:")), 0, 0);
     grid->addWidget(ct_Region, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Protection:")), 1, 0);
@@ -330,6 +337,7 @@ QGroupBox *TBackupPage::buildInfo()
     streams->addWidget(StreamBox, 1);
 
     auto *layout = new QHBoxLayout(box);
+    layout->setContentsMargins(8, 2, 8, 4);
     layout->addLayout(grid, 3);
     layout->addLayout(streams, 2);
     return box;
@@ -350,6 +358,7 @@ QGroupBox *TBackupPage::buildCDBar()
     bak_CDs->setGeometry(0, 0, 0, CDSize);
     bak_CDs->hide();
     auto *layout = new QHBoxLayout(box);
+    layout->setContentsMargins(8, 2, 8, 4);
     layout->addWidget(m_cdBar);
     layout->addStretch(1);
     return box;

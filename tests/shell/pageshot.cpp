@@ -1,0 +1,69 @@
+// kinbox-pageshot: opens the main window on one page in a prepared state, for looking at pages
+// under Xvfb without driving every field by hand. Not a test; settings go to a temporary folder.
+//   kinbox-pageshot backup <VIDEO_TS folder>
+//   kinbox-pageshot edit <folder> [action index]
+//   kinbox-pageshot movies <movie file>
+//   kinbox-pageshot calc|files|cpu|analyze -       (the page as it starts)
+// The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds.
+
+#include <QApplication>
+#include <QListWidget>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include "dvd/backuppage.h"
+#include "ifoedit/ifoeditpage.h"
+#include "moviesplit/moviesplitpage.h"
+#include "shell/fileedit.h"
+#include "shell/program.h"
+#include "shell/registry.h"
+#include "shell/tform1.h"
+
+using namespace kbx;
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        QTextStream(stderr) << "usage: kinbox-pageshot backup|edit|movies PATH [ACTION]\n";
+        return 2;
+    }
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+    InstallRegistry(std::make_unique<TOxRegistry>("Kinbox"));
+
+    TForm1 window(nullptr, false);
+    window.show();
+    const QString page = args.at(1);
+    const QString path = args.at(2);
+    if (page == QLatin1String("backup")) {
+        window.ShowPage(TForm1::Backup);
+        window.BackupPage()->VerifyLocation(path);
+    } else if (page == QLatin1String("edit")) {
+        window.ShowPage(TForm1::IFOedit);
+        TIFOEditPage *edit = window.IFOEditPage();
+        edit->IFO_Source->setText(path);
+        edit->IFO_SourceButtonClick();
+        edit->IFO_Actions->setCurrentRow(args.value(3, QStringLiteral("0")).toInt());
+        edit->IFO_ActionsClick();
+        edit->IFOStatusTimer->stop();
+    } else if (page == QLatin1String("movies")) {
+        window.ShowPage(TForm1::MovieSplit);
+        TMovieSplitPage *movies = window.MoviesPage();
+        movies->setEnabled(true);
+        movies->MS_Source->setText(path);
+        movies->MS_SourceButtonClick();
+    } else {
+        const QStringList plain{QString(), QStringLiteral("calc"), QStringLiteral("files"), QStringLiteral("cpu"),
+                                QString(), QString(), QStringLiteral("analyze")};
+        window.ShowPage(int(plain.indexOf(page)));
+    }
+    QTimer::singleShot(qEnvironmentVariableIntValue("KINBOX_PAGESHOT_SECONDS") > 0
+                           ? qEnvironmentVariableIntValue("KINBOX_PAGESHOT_SECONDS") * 1000
+                           : 20000,
+                       &app, &QApplication::quit);
+    return app.exec();
+}
