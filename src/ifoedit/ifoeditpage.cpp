@@ -102,7 +102,10 @@ TIFOEditPage::TIFOEditPage(QWidget *parent)
     m_panels[0]->setObjectName(QStringLiteral("IFO_Status_Panel0"));
     m_panels[1]->setObjectName(QStringLiteral("IFO_Status_Panel1"));
     m_panels[0]->setAlignment(Qt::AlignCenter);
-    m_panels[0]->setMinimumWidth(150);
+    // Descriptions and skip lists wrap instead of being cut off at the window's edge; panel 0 gets
+    // the width of the longest action name when the actions are filled.
+    m_panels[1]->setWordWrap(true);
+    m_panels[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     IFO_Status->addWidget(m_panels[0]);
     IFO_Status->addWidget(m_panels[1], 1);
     top->addWidget(IFO_Status);
@@ -149,8 +152,13 @@ void TIFOEditPage::FillActions()
     const QSignalBlocker blocker(IFO_Actions);
     const int selected = selectedAction();
     IFO_Actions->clear();
-    for (const TIFOAction &action : IFOActions())
-        IFO_Actions->addItem(Translate(QLatin1String(action.name)));
+    int nameWidth = 150;
+    for (const TIFOAction &action : IFOActions()) {
+        const QString name = Translate(QLatin1String(action.name));
+        IFO_Actions->addItem(name);
+        nameWidth = qMax(nameWidth, m_panels[0]->fontMetrics().horizontalAdvance(name) + 16);
+    }
+    m_panels[0]->setMinimumWidth(nameWidth);
     if (selected >= 0)
         IFO_Actions->item(selected)->setSelected(true);
 }
