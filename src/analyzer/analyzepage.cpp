@@ -30,6 +30,14 @@ namespace kbx {
 
 namespace {
 
+// A group's inner layout with small margins and spacing.
+QVBoxLayout *Compact(QVBoxLayout *layout)
+{
+    layout->setContentsMargins(8, 2, 8, 4);
+    layout->setSpacing(2);
+    return layout;
+}
+
 const char *const SourceFilter = "VOB-Dateien (*.vob)|*.vob|alle Dateien (*.*)|*.*";
 const char *const LogFilter = "Logdateien (*.log;*.txt)|*.log;*.txt|alle Dateien|*.*";
 
@@ -69,17 +77,23 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
 {
     setObjectName(QStringLiteral("Page_AnalyzeVOB"));
     auto *top = new QVBoxLayout(this);
+    // Tight margins leave the log as many lines as the first-start window height allows.
+    top->setContentsMargins(6, 4, 6, 4);
+    top->setSpacing(4);
 
     auto *gbSource = named(new QGroupBox(tr("Source file (VOB)")), "gb_source");
     ed_source = named(new TOxFileEdit, "ed_source");
     ed_source->setToolTip(QStringLiteral("zu lesende Quelldatei"));
     ed_source->setStyle(TOxFileEdit::bsFileOpen);
     ed_source->setFilter(QLatin1String(SourceFilter));
-    (new QVBoxLayout(gbSource))->addWidget(ed_source);
+    auto *sourceLayout = new QVBoxLayout(gbSource);
+    sourceLayout->setContentsMargins(8, 2, 8, 4);
+    sourceLayout->addWidget(ed_source);
     top->addWidget(gbSource);
 
     auto *gbProfile = named(new QGroupBox(tr("Predefined profiles")), "gb_profile");
     auto *profileRow = new QHBoxLayout(gbProfile);
+    profileRow->setContentsMargins(8, 2, 8, 4);
     ed_profile = named(new QComboBox, "ed_profile");
     ed_profile->setToolTip(QStringLiteral("Einstellungsprofil"));
     ed_profile->setMaxVisibleItems(16);
@@ -101,7 +115,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     gb_offset = named(new QGroupBox(tr("Offset")), "gb_offset");
     ed_offset = named(new QLineEdit, "ed_offset");
     ed_OffsetInc = named(new QLineEdit, "ed_OffsetInc");
-    auto *offsetLayout = new QVBoxLayout(gb_offset);
+    auto *offsetLayout = Compact(new QVBoxLayout(gb_offset));
     offsetLayout->addWidget(labelled(tr("absolute:"), ed_offset));
     offsetLayout->addWidget(labelled(tr("add offset:"), ed_OffsetInc));
     params->addWidget(gb_offset);
@@ -111,7 +125,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     type_16 = named(new QRadioButton(tr("16 bit")), "type_16");
     type_32 = named(new QRadioButton(tr("32 bit")), "type_32");
     type_32->setChecked(true);
-    auto *typeLayout = new QVBoxLayout(gb_type);
+    auto *typeLayout = Compact(new QVBoxLayout(gb_type));
     typeLayout->addWidget(type_8);
     typeLayout->addWidget(type_16);
     typeLayout->addWidget(type_32);
@@ -120,7 +134,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     gb_signed = named(new QGroupBox, "gb_signed");
     ed_diffs = named(new QCheckBox(tr("differences")), "ed_diffs");
     ed_signed = named(new QCheckBox(tr("signed")), "ed_signed");
-    auto *signedLayout = new QVBoxLayout(gb_signed);
+    auto *signedLayout = Compact(new QVBoxLayout(gb_signed));
     signedLayout->addWidget(ed_signed);
     signedLayout->addWidget(ed_diffs);
     params->addWidget(gb_signed);
@@ -130,7 +144,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     pack_aud = named(new QCheckBox(tr("Audio")), "pack_aud");
     pack_vid = named(new QCheckBox(tr("Video")), "pack_vid");
     pack_nav->setChecked(true);
-    auto *packLayout = new QVBoxLayout(gb_packs);
+    auto *packLayout = Compact(new QVBoxLayout(gb_packs));
     packLayout->addWidget(pack_nav);
     packLayout->addWidget(pack_aud);
     packLayout->addWidget(pack_vid);
@@ -140,7 +154,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     cb_Range = named(new QCheckBox(tr("Range")), "cb_Range");
     range_0 = named(new QLineEdit, "range_0");
     range_1 = named(new QLineEdit, "range_1");
-    auto *rangeLayout = new QVBoxLayout(gb_range);
+    auto *rangeLayout = Compact(new QVBoxLayout(gb_range));
     rangeLayout->addWidget(cb_Range);
     rangeLayout->addWidget(labelled(QStringLiteral("x >="), range_0));
     rangeLayout->addWidget(labelled(QStringLiteral("x <="), range_1));
@@ -162,14 +176,15 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     params2->addLayout(runRow, 1);
 
     auto *gbOutput = named(new QGroupBox(tr("Output")), "gb_output");
-    auto *outLayout = new QVBoxLayout(gbOutput);
-    auto *logButtons = new QHBoxLayout;
+    // The log buttons stand beside the log, so it keeps their row's height.
+    auto *outLayout = new QHBoxLayout(gbOutput);
+    outLayout->setContentsMargins(8, 2, 8, 4);
+    auto *logButtons = new QVBoxLayout;
     btn_ClearLog = toolButton("btn_ClearLog", tr("Clear"), tr("Clear log"));
     btn_SaveLog = toolButton("btn_SaveLog", tr("Save"), tr("Save log"));
-    logButtons->addStretch(1);
     logButtons->addWidget(btn_ClearLog);
     logButtons->addWidget(btn_SaveLog);
-    outLayout->addLayout(logButtons);
+    logButtons->addStretch(1);
     output = named(new QPlainTextEdit, "output");
     output->setReadOnly(true);
     output->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -179,6 +194,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     font.setFixedPitch(true);
     output->setFont(font);
     outLayout->addWidget(output, 1);
+    outLayout->addLayout(logButtons);
     top->addWidget(gbOutput, 1);
 
     ProgressBar1 = named(new QProgressBar, "ProgressBar1");

@@ -3,16 +3,20 @@
 //   kinbox-pageshot backup <VIDEO_TS folder>
 //   kinbox-pageshot edit <folder> [action index]
 //   kinbox-pageshot movies <movie file>
-//   kinbox-pageshot calc|files|cpu|analyze -       (the page as it starts)
+//   kinbox-pageshot analyze <VOB file> <profile>  (runs the profile over the file)
+//   kinbox-pageshot calc|files|cpu -               (the page as it starts)
 // The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds.
 
 #include <QApplication>
+#include <QComboBox>
+#include <QPlainTextEdit>
 #include <QListWidget>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
+#include "analyzer/analyzepage.h"
 #include "dvd/backuppage.h"
 #include "ifoedit/ifoeditpage.h"
 #include "moviesplit/moviesplitpage.h"
@@ -56,6 +60,16 @@ int main(int argc, char **argv)
         movies->setEnabled(true);
         movies->MS_Source->setText(path);
         movies->MS_SourceButtonClick();
+    } else if (page == QLatin1String("analyze")) {
+        window.ShowPage(TForm1::AnalyzeVOB);
+        auto *analyze = window.findChild<TAnalyzeVOBFrame *>();
+        analyze->ed_source->setText(path);
+        analyze->ed_profile->setCurrentIndex(analyze->ed_profile->findText(args.value(3)));
+        analyze->ed_profileChange();
+        QTimer::singleShot(500, analyze, [analyze] {
+            analyze->btn_researchClick();
+            QTextStream(stderr) << analyze->output->blockCount() << " log lines\n";
+        });
     } else {
         const QStringList plain{QString(), QStringLiteral("calc"), QStringLiteral("files"), QStringLiteral("cpu"),
                                 QString(), QString(), QStringLiteral("analyze")};
