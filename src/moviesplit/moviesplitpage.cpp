@@ -155,7 +155,8 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
 
     StatusBar1 = named(new QStatusBar, "StatusBar1");
     StatusBar1->setSizeGripEnabled(false);
-    StatusBar1->showMessage(tr("please open a video file"));
+    // A label rather than a status message, so the window's translation reaches it.
+    StatusBar1->addWidget(named(new QLabel(tr("please open a video file")), "StatusBar1_Panel0"), 1);
     top->addWidget(StatusBar1);
 
     MS_Preset = named(new QMenu(this), "MS_Preset");

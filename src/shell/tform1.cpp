@@ -144,12 +144,12 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
     m_tabs->setObjectName(QStringLiteral("TabSheet"));
     m_tabs->setMinimumHeight(369);
     m_tabs->setDocumentMode(true);
-    m_tabs->setIconSize(QSize(16, 16));
+    m_tabs->setIconSize(QSize(14, 14));
     // Seven tabs share the page area's minimum width: flat and tight, never scrolled out of sight.
     m_tabs->tabBar()->setUsesScrollButtons(false);
     m_tabs->tabBar()->setExpanding(false);
     m_tabs->tabBar()->setDrawBase(true);
-    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { height: 22px; padding: 0px 3px 0px 1px; margin: 0px; }"));
+    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { height: 22px; padding: 0px 0px 0px 0px; margin: 0px; }"));
     pageLayout->addWidget(m_tabs);
 
     for (int i = 0; i < PageCount; ++i) {

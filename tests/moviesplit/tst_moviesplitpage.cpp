@@ -80,7 +80,8 @@ private slots:
         QCOMPARE(page.Label8->text(), QStringLiteral("segments at"));
         QCOMPARE(page.MS_TotalMovieLength->toolTip(),
                  QStringLiteral("edit total movie length (required for using time based splitting)"));
-        QCOMPARE(page.StatusBar1->currentMessage(), QStringLiteral("please open a video file"));
+        QCOMPARE(page.StatusBar1->findChild<QLabel *>("StatusBar1_Panel0")->text(),
+                 QStringLiteral("please open a video file"));
         for (const char *name : {"MS_Source", "MS_Destination"})
             QVERIFY(page.findChild<TOxFileEdit *>(QLatin1String(name)));
         for (const char *name : {"MS_Box_MPEG", "MS_BOX_AVI", "MS_Box_Unknown", "MS_SplitBox"})

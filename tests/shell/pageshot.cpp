@@ -5,7 +5,8 @@
 //   kinbox-pageshot movies <movie file>
 //   kinbox-pageshot analyze <VOB file> <profile>  (runs the profile over the file)
 //   kinbox-pageshot calc|files|cpu -               (the page as it starts)
-// The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds.
+// The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds; KINBOX_PAGESHOT_LANGUAGE
+// names a language file to translate the window with first.
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include "shell/program.h"
 #include "shell/registry.h"
 #include "shell/tform1.h"
+#include "shell/translator.h"
 
 using namespace kbx;
 
@@ -40,6 +42,11 @@ int main(int argc, char **argv)
     InstallRegistry(std::make_unique<TOxRegistry>("Kinbox"));
 
     TForm1 window(nullptr, false);
+    const QString language = qEnvironmentVariable("KINBOX_PAGESHOT_LANGUAGE");
+    if (!language.isEmpty() && Translator().LoadFromFile(language)) {
+        Translator().TranslateComponent(&window);
+        window.IFOEditPage()->FillActions();
+    }
     window.show();
     const QString page = args.at(1);
     const QString path = args.at(2);
