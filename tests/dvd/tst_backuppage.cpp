@@ -1,5 +1,6 @@
 #include "dvd/backuppage.h"
 #include "dvd/sizerow.h"
+#include "discfixtures.h"
 #include "dvdfixtures.h"
 #include "platform/fakeplatform.h"
 #include "shell/fileedit.h"
@@ -32,21 +33,6 @@ constexpr qint64 MiB = qint64(1) << 20;
 const QString ReadError = QStringLiteral(
     "DVD cannot be read. Start a DVD player to initialize access.\n"
     "You can immediately quit the player after it has first accessed the DVD.");
-
-QString Canonical(const QTemporaryDir &dir)
-{
-    return QFileInfo(dir.path()).canonicalFilePath();
-}
-
-// A read-only medium mounted at `root`.
-Volume &AddDisc(FakeVolumes &volumes, const QString &root, qint64 total = 4000000000LL)
-{
-    Volume &volume = volumes.add(root, QStringLiteral("udf"), QStringLiteral("/dev/sr0"));
-    volume.readOnly = true;
-    volume.bytesFree = 0;
-    volume.bytesTotal = total;
-    return volume;
-}
 
 // The first packs of a title: navigation pack, picture, then stream packs 2 to 9 (8 and 9 examined).
 QByteArray TitleStart(int width, int height, int aspect = 3, int rate = 3, int protection = 0)

@@ -4,6 +4,7 @@
 
 #include "dvd/dvdnames.h"
 #include "dvd/dvdscan.h"
+#include "discfixtures.h"
 #include "dvdfixtures.h"
 #include "platform/fakeplatform.h"
 
@@ -14,21 +15,6 @@ namespace {
 
 constexpr qint64 GiB = qint64(1) << 30;
 constexpr qint64 MiB = qint64(1) << 20;
-
-QString Canonical(const QTemporaryDir &dir)
-{
-    return QFileInfo(dir.path()).canonicalFilePath();
-}
-
-// A read-only medium mounted at `root`.
-Volume &AddDisc(FakeVolumes &volumes, const QString &root, qint64 total = 4000000000LL)
-{
-    Volume &volume = volumes.add(root, QStringLiteral("udf"), QStringLiteral("/dev/sr0"));
-    volume.readOnly = true;
-    volume.bytesFree = 0;
-    volume.bytesTotal = total;
-    return volume;
-}
 
 } // namespace
 
