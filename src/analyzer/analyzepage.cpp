@@ -3,6 +3,7 @@
 #include "platform/shell.h"
 #include "shell/dialogs.h"
 #include "shell/fileedit.h"
+#include "shell/named.h"
 #include "shell/program.h"
 
 #include <QApplication>
@@ -44,13 +45,6 @@ const char *const LogFilter = "Logdateien (*.log;*.txt)|*.log;*.txt|alle Dateien
 // Lines are handed to the log in batches: one widget update per line would dominate a long run.
 constexpr int FlushLines = 2000;
 constexpr int FlushMs = 100;
-
-template <typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QToolButton *toolButton(const char *name, const QString &text, const QString &hint)
 {

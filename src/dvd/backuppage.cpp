@@ -2,6 +2,7 @@
 
 #include "dvd/sizerow.h"
 #include "shell/fileedit.h"
+#include "shell/named.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -36,13 +37,6 @@ const char *const DefaultMediaSizes[] = {"128", "256", "512", "650", "652", "700
                                          "740", "795", "900", "2048", "4096", "4489"};
 
 constexpr int CDSize = CDBarWidth / CDBarMedia;
-
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
 
 // A read-only field the user can copy from but not edit.
 QLineEdit *outputField(const char *name)

@@ -3,6 +3,7 @@
 #include "engine/filejob.h"
 #include "fileproc/rangefigure.h"
 #include "shell/fileedit.h"
+#include "shell/named.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -29,13 +30,6 @@ namespace {
 
 const QString InputFilter = QStringLiteral(
     "All files (*.*)|*.*|MPEG-Videos (*.vob;*.mpg;*.m2v;*.m1v;*.dat)|*.vob;*.mpg;*.m2v;*.m1v;*.dat");
-
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
 
 QRadioButton *radio(QWidget *parent, const char *name, const char *caption, const char *hint)
 {

@@ -5,6 +5,7 @@
 #include "ifoedit/ifofiles.h"
 #include "shell/dialogs.h"
 #include "shell/fileedit.h"
+#include "shell/named.h"
 #include "shell/translator.h"
 
 #include <QAction>
@@ -30,13 +31,6 @@ namespace {
 const char *const SourceFilter =
     "MPEG-Videos (*.vob;*.mpg;*.m2v;*.m1v;*.dat)|*.vob;*.mpg;*.m2v;*.m1v;*.dat|All files (*.*)|*.*";
 constexpr int StatusClearMs = 2000;
-
-template <typename T>
-T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
 
 QString skipReason(PatchOutcome outcome)
 {

@@ -2,6 +2,7 @@
 
 #include "fileproc/joinlist.h"
 #include "shell/fileedit.h"
+#include "shell/named.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,13 +24,6 @@
 namespace kbx {
 
 namespace {
-
-template <typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QSpinBox *spinField(const char *name, int minimum, int maximum, int value)
 {
