@@ -3,6 +3,7 @@
 // the sequence header is not where a hand-made pack puts it.
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -12,6 +13,8 @@
 #include "dvd/dvdnames.h"
 #include "dvd/dvdscan.h"
 #include "dvd/titleinfo.h"
+#include "ifoedit/editlist.h"
+#include "ifoedit/ifofiles.h"
 #include "platform/fakeplatform.h"
 
 using namespace kbx;
@@ -144,6 +147,40 @@ private slots:
         QCOMPARE(info.regionText.value_or(QString()), QStringLiteral("region free"));
         QCOMPARE(info.css.value_or(true), false);
         QCOMPARE(info.streams, QStringList({"80 (Audiostream)", "E0 (Videostream)"}));
+    }
+
+    // dvdauthor's sequence header starts a byte later than the edit list expects; the aspect toggle
+    // must follow it, and a second run must give back the original bytes.
+    void aspectToggleFollowsTheRealHeader()
+    {
+        const QString original = FindEntryNoCase(m_videoTs, TitleVobName(1, 1));
+        const QString copy = m_dir.filePath(QStringLiteral("toggled.vob"));
+        QVERIFY(QFile::copy(original, copy));
+        QFile file(copy);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        QVERIFY(before.mid(2084, 4) != QByteArray::fromHex("000001B3"));
+
+        const TIFOAction &toggle = IFOActions()[1];
+        const TEditList edits = ParseEditList(QLatin1String(toggle.edits));
+        QVERIFY(edits.ok());
+        QCOMPARE(PatchFile(copy, edits.entries, toggle.anchor).outcome, PatchOutcome::Patched);
+        QCOMPARE(ShowTitleInfo({copy, 2048, MpegDvd, 1}).aspectText.value_or(QString()),
+                 QStringLiteral("4:3, 25 fps, PAL"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray after = file.readAll();
+        file.close();
+        // One byte changed, and it is not the height byte where the header was expected.
+        int changed = 0;
+        for (qsizetype i = 0; i < before.size(); ++i)
+            changed += before.at(i) != after.at(i);
+        QCOMPARE(changed, 1);
+        QCOMPARE(after.at(2091), before.at(2091));
+
+        QCOMPARE(PatchFile(copy, edits.entries, toggle.anchor).outcome, PatchOutcome::Patched);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
     }
 };
 
