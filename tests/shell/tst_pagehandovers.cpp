@@ -25,6 +25,7 @@
 #include "shell/registry.h"
 #include "shell/scripteddialogs.h"
 #include "shell/tform1.h"
+#include "windowtestenv.h"
 #include "shell/translator.h"
 
 #include <memory>
@@ -37,24 +38,17 @@ class TestPageHandovers : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<WindowTestEnvironment> m_env;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
 
-    QString Disc() const { return m_dir->filePath(QStringLiteral("disc/VIDEO_TS")); }
+    QString Disc() const { return m_env->dir().filePath(QStringLiteral("disc/VIDEO_TS")); }
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->filePath("config"));
-        ProgramFolder::setPath(m_dir->path());
-        InstallRegistry(std::make_unique<TOxRegistry>("Kinbox"));
-        InstallTranslator(nullptr);
-        m_platform = std::make_unique<FakePlatform>();
+        m_env = std::make_unique<WindowTestEnvironment>();
+        QVERIFY(m_env->isValid());
         m_dialogs = std::make_unique<ScriptedDialogs>();
-        TForm1::CloseAnimation = false;
 
         // Title 1 in three parts, written out of order so the folder lists them in no useful order;
         // title 2 only a menu and one part.
@@ -70,10 +64,7 @@ private slots:
     void cleanup()
     {
         m_dialogs.reset();
-        m_platform.reset();
-        InstallRegistry(nullptr);
-        ProgramFolder::setPath(QString());
-        m_dir.reset();
+        m_env.reset();
     }
 
     void mergeFillsTheJoinListInPartOrder()
@@ -177,7 +168,7 @@ private slots:
         window.CalcPage()->findChild<QSpinBox *>(QStringLiteral("EC_SECe"))->setValue(30);
         QCOMPARE(movies->MovieLength(), qint64(90 * 60 + 30));
 
-        const QString film = m_dir->filePath(QStringLiteral("film.mpg"));
+        const QString film = m_env->dir().filePath(QStringLiteral("film.mpg"));
         QVERIFY(WriteVob(film, 3 << 20));
         movies->MS_Source->setText(film);
         QVERIFY(QMetaObject::invokeMethod(movies, "MS_SourceButtonClick"));

@@ -20,6 +20,7 @@
 #include "shell/scripteddialogs.h"
 #include "shell/setupdialog.h"
 #include "shell/tform1.h"
+#include "windowtestenv.h"
 #include "shell/translator.h"
 
 #include <memory>
@@ -31,8 +32,7 @@ class TestTForm1 : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<WindowTestEnvironment> m_env;
 
     // Answers the setup dialog when it comes up modally; returns how many times it came.
     static void AnswerSetupDialogs(int *shown, bool accept)
@@ -62,22 +62,13 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->filePath("config"));
-        ProgramFolder::setPath(m_dir->path());
-        InstallRegistry(std::make_unique<TOxRegistry>("Kinbox"));
-        InstallTranslator(nullptr);
-        m_platform = std::make_unique<FakePlatform>();
-        TForm1::CloseAnimation = false;
+        m_env = std::make_unique<WindowTestEnvironment>();
+        QVERIFY(m_env->isValid());
     }
     void cleanup()
     {
         StopAnswering();
-        m_platform.reset();
-        InstallRegistry(nullptr);
-        ProgramFolder::setPath(QString());
-        m_dir.reset();
+        m_env.reset();
     }
 
     void pagesInOrder()
@@ -152,7 +143,7 @@ private slots:
 
     void firstRun()
     {
-        QFile overview(m_dir->filePath("file_id.diz"));
+        QFile overview(m_env->dir().filePath("file_id.diz"));
         QVERIFY(overview.open(QIODevice::WriteOnly));
         overview.write("Kinbox\r\n");
         overview.close();
@@ -163,7 +154,7 @@ private slots:
         TForm1 form;
         form.show();
         // The overview opens at once, through the shell.
-        QVERIFY(!m_platform->shell.calls.isEmpty());
+        QVERIFY(!m_env->platform().shell.calls.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(form.DeferredStartupDone(), 10000);
         QCOMPARE(setups, 1);
         QVERIFY(form.findChild<QToolButton *>("btn_oHelp")->isChecked());
@@ -174,7 +165,7 @@ private slots:
 
     void laterRunsAskNothing()
     {
-        QFile lng(m_dir->filePath("deutsch.lng"));
+        QFile lng(m_env->dir().filePath("deutsch.lng"));
         QVERIFY(lng.open(QIODevice::WriteOnly));
         lng.write("\"File Processor 2.62\"=\"Dateiverarbeitung 2.62\"\r\n\"Files\"=\"Dateien\"\r\n");
         lng.close();
@@ -186,14 +177,14 @@ private slots:
             TForm1 form;
             QTRY_VERIFY_WITH_TIMEOUT(form.DeferredStartupDone(), 10000);
             QCOMPARE(setups, 0);
-            QVERIFY(m_platform->shell.calls.isEmpty());
+            QVERIFY(m_env->platform().shell.calls.isEmpty());
             QVERIFY(!form.findChild<QToolButton *>("btn_oHelp")->isChecked());
             // The stored language reaches the tabs and the selector's items.
             QCOMPARE(form.TabSheet()->tabText(TForm1::FileProc), QStringLiteral("Dateien"));
             QCOMPARE(form.ModuleSelector()->item(TForm1::FileProc)->text(), QStringLiteral("Dateiverarbeitung 2.62"));
         }
         // A stored language whose file has gone counts as none: the setup comes again.
-        QVERIFY(QFile::remove(m_dir->filePath("deutsch.lng")));
+        QVERIFY(QFile::remove(m_env->dir().filePath("deutsch.lng")));
         TForm1 again;
         QTRY_VERIFY_WITH_TIMEOUT(again.DeferredStartupDone(), 10000);
         QCOMPARE(setups, 1);
@@ -223,16 +214,16 @@ private slots:
         ScriptedDialogs dialogs;
         dialogs.setAcknowledgeInformation(true);
         TForm1 form(nullptr, false);
-        m_platform->shell.defaultAnswer = false;
+        m_env->platform().shell.defaultAnswer = false;
         form.OpenDocument(QStringLiteral("https://nowhere.invalid/page"));
         QVERIFY(!dialogs.texts().isEmpty());
         QCOMPARE(dialogs.texts().last(), QStringLiteral("Unable to open requested URL \"https://nowhere.invalid/page\"."));
 
-        m_platform->shell.defaultAnswer = true;
-        const int before = m_platform->shell.calls.size();
+        m_env->platform().shell.defaultAnswer = true;
+        const int before = m_env->platform().shell.calls.size();
         form.findChild<QAction *>("HelpandHistory1")->trigger();
-        QCOMPARE(m_platform->shell.calls.size(), before + 1);
-        QVERIFY(m_platform->shell.calls.last().url.toLocalFile().endsWith("_features.html"));
+        QCOMPARE(m_env->platform().shell.calls.size(), before + 1);
+        QVERIFY(m_env->platform().shell.calls.last().url.toLocalFile().endsWith("_features.html"));
     }
 
     void documentationFileName()
@@ -241,10 +232,10 @@ private slots:
         QCOMPARE(TForm1::DocumentationFileFor("/opt/kbx/kinbox.exe"), QStringLiteral("/opt/kbx/kinbox_features.html"));
         QCOMPARE(TForm1::DocumentationFileFor("/opt/kbx/kinbox.bin"), QStringLiteral("/opt/kbx/kinbox_features.html"));
         // Help files: the language's own when it exists, else the program's.
-        QFile ohp(m_dir->filePath("deutsch.ohp"));
+        QFile ohp(m_env->dir().filePath("deutsch.ohp"));
         QVERIFY(ohp.open(QIODevice::WriteOnly));
         ohp.close();
-        QCOMPARE(TForm1::HelpFileFor("deutsch.lng", "/opt/kbx/kinbox"), m_dir->filePath("deutsch.ohp"));
+        QCOMPARE(TForm1::HelpFileFor("deutsch.lng", "/opt/kbx/kinbox"), m_env->dir().filePath("deutsch.ohp"));
         QCOMPARE(TForm1::HelpFileFor("english.lng", "/opt/kbx/kinbox"), QStringLiteral("/opt/kbx/kinbox.ohp"));
         QCOMPARE(TForm1::HelpFileFor("default", "/opt/kbx/kinbox"), QStringLiteral("/opt/kbx/kinbox.ohp"));
     }
