@@ -7,8 +7,8 @@
 // "ok seconds=S packs=N lines=N maxrss_kib=K base_rss_kib=K" and exits 0, or "error: ..." and exits 1.
 
 #include "analyzer/analyzepage.h"
-#include "shell/fileedit.h"
-#include "shell/program.h"
+#include "ui/fileedit.h"
+#include "ui/program.h"
 
 #include <QApplication>
 #include <QCheckBox>

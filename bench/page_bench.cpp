@@ -6,7 +6,7 @@
 // prints "ok seconds=S status=..." and exits 0, or "error: ..." and exits 1.
 
 #include "fileproc/fileprocpage.h"
-#include "shell/fileedit.h"
+#include "ui/fileedit.h"
 #include "shell/tform1.h"
 
 #include <QApplication>

@@ -18,6 +18,7 @@ function(kinbox_add_test name label)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE kinbox_common Qt6::Test ${T_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES LABELS ${label}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8")

@@ -1,8 +1,8 @@
 // Arbitrary bytes as a language file: Windows-1252 decoding, line splitting, entry parsing, and a
 // translation through the dictionary that was read.
 
-#include "shell/codepage.h"
-#include "shell/translator.h"
+#include "ui/codepage.h"
+#include "ui/translator.h"
 
 #include <cstddef>
 #include <cstdint>

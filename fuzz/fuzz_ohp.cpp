@@ -1,8 +1,8 @@
 // Arbitrary bytes as a help file: the first line names the topic, the rest is the file. The topic is
 // read at once and again in small pieces, which must give the same text.
 
-#include "shell/codepage.h"
-#include "shell/helpwindow.h"
+#include "ui/codepage.h"
+#include "ui/helpwindow.h"
 
 #include <QBuffer>
 

@@ -1,10 +1,10 @@
 #include "analyzer/analyzepage.h"
 
 #include "platform/shell.h"
-#include "shell/dialogs.h"
-#include "shell/fileedit.h"
-#include "shell/named.h"
-#include "shell/program.h"
+#include "ui/dialogs.h"
+#include "ui/fileedit.h"
+#include "ui/named.h"
+#include "ui/program.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "analyzer/packwalk.h"
 
-#include "fileproc/textfuncs.h"
+#include "common/textfuncs.h"
 
 #include <QFile>
 #include <QFileInfo>

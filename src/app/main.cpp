@@ -1,5 +1,5 @@
 #include "shell/tform1.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <QApplication>
 

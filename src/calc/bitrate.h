@@ -2,7 +2,7 @@
 // The bitrate calculator's arithmetic: from the page's inputs to the report lines, the marked figures
 // and the result it shows. No widgets here; the page copies values in and paints what comes out.
 
-#include "fileproc/textfuncs.h"
+#include "common/textfuncs.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "calc/calcpage.h"
 
 #include "calc/bitrate.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <QAction>
 #include <QComboBox>

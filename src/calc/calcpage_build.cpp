@@ -2,7 +2,7 @@
 
 #include "calc/bitrate.h"
 #include "calc/calcpage.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <QAbstractButton>
 #include <QActionGroup>

@@ -1,8 +1,8 @@
 #include "dvd/backuppage.h"
 
 #include "dvd/sizerow.h"
-#include "shell/fileedit.h"
-#include "shell/named.h"
+#include "ui/fileedit.h"
+#include "ui/named.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -5,9 +5,10 @@
 #include "dvd/dvdscan.h"
 #include "dvd/sizerow.h"
 #include "dvd/titleinfo.h"
-#include "shell/dialogs.h"
-#include "shell/fileedit.h"
-#include "shell/translator.h"
+#include "common/paths.h"
+#include "ui/dialogs.h"
+#include "ui/fileedit.h"
+#include "ui/translator.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -34,18 +35,6 @@ QString Tr(const char *text)
 }
 
 const DvdTranslate PageTranslate = [](const char *text) { return Tr(text); };
-
-// The folder part of a location, without its trailing "/" unless it is the root.
-QString FolderOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0)
-        return QString();
-    QString folder = path.left(slash + 1);
-    if (folder.size() > 1)
-        folder.chop(1);
-    return folder;
-}
 
 struct ContentPart
 {
@@ -165,7 +154,7 @@ void TBackupPage::browseClick()
     const QString name = text.mid(text.lastIndexOf(QLatin1Char('/')) + 1);
     // A title set's VOB stands for its whole DVD folder; any other file is scanned on its own.
     if (name.contains(QLatin1String("vts_"), Qt::CaseInsensitive))
-        DVDLocation->setText(FolderOf(text));
+        DVDLocation->setText(ParentFolder(text));
     else
         incHDDs->setChecked(true);
     ScanDVD();

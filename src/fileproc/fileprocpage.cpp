@@ -2,8 +2,8 @@
 
 #include "engine/filejob.h"
 #include "fileproc/rangefigure.h"
-#include "shell/fileedit.h"
-#include "shell/named.h"
+#include "ui/fileedit.h"
+#include "ui/named.h"
 
 #include <QAction>
 #include <QActionGroup>

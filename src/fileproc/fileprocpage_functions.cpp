@@ -9,8 +9,8 @@
 #include "fileproc/joinlist.h"
 #include "fileproc/offsets.h"
 #include "fileproc/rangefigure.h"
-#include "shell/dialogs.h"
-#include "shell/fileedit.h"
+#include "ui/dialogs.h"
+#include "ui/fileedit.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -5,9 +5,10 @@
 #include "engine/hugefile.h"
 #include "fileproc/fileprocpage_text.h"
 #include "fileproc/joinlist.h"
+#include "ui/outputname.h"
 #include "fileproc/offsets.h"
-#include "shell/dialogs.h"
-#include "shell/fileedit.h"
+#include "ui/dialogs.h"
+#include "ui/fileedit.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -7,7 +7,7 @@
 #include "fileproc/fileprocpage_text.h"
 #include "fileproc/joinlist.h"
 #include "fileproc/offsets.h"
-#include "shell/fileedit.h"
+#include "ui/fileedit.h"
 
 #include <QAction>
 #include <QComboBox>

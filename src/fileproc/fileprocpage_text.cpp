@@ -1,7 +1,7 @@
 #include "fileproc/fileprocpage_text.h"
 
-#include "shell/dialogs.h"
-#include "shell/translator.h"
+#include "ui/dialogs.h"
+#include "ui/translator.h"
 
 #include <QFile>
 

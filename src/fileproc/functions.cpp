@@ -1,6 +1,6 @@
 #include "fileproc/functions.h"
 
-#include "fileproc/textfuncs.h"
+#include "common/textfuncs.h"
 #include "platform/volumes.h"
 
 #include <algorithm>
@@ -89,16 +89,6 @@ QString PartsMask(qint64 partCount)
 bool NeedsFourGiBQuestion(FileFunction function, const QString &outputName, qint64 joinTotal)
 {
     return IsMergeFunction(function) && joinTotal > LargestFatFile && HasFourGiBLimit(outputName);
-}
-
-QString FolderPart(const QString &path)
-{
-    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString FileNamePart(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 OutputNameResult ApplyOutputNameRule(const QString &text, int caret, bool isSplitFunction,

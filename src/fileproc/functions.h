@@ -2,6 +2,8 @@
 // The six functions of the Files page: what each needs and enables, the part count and its
 // "?" mask, and the rule that keeps the output name usable.
 
+#include "common/paths.h"
+
 #include <QString>
 
 namespace kbx {
@@ -35,10 +37,6 @@ QString PartsMask(qint64 partCount);
 // passes 4,294,967,295 bytes. Asks the volumes seam.
 bool NeedsFourGiBQuestion(FileFunction function, const QString &outputName, qint64 joinTotal);
 
-// Up to and including the last "/"; empty when there is none.
-QString FolderPart(const QString &path);
-// After the last "/".
-QString FileNamePart(const QString &path);
 
 struct OutputNameResult
 {

@@ -3,7 +3,7 @@
 // job, the progress line while it runs and the summary after it.
 
 #include "fileproc/functions.h"
-#include "fileproc/textfuncs.h"
+#include "common/textfuncs.h"
 
 #include <QString>
 

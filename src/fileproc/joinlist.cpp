@@ -1,6 +1,7 @@
 #include "fileproc/joinlist.h"
 
 #include "engine/hugefile.h"
+#include "common/paths.h"
 #include "fileproc/functions.h"
 #include "platform/userfolders.h"
 #include "platform/volumes.h"
@@ -33,11 +34,6 @@ QString tenthsText(qint64 tenths, const QLocale &locale)
     if (magnitude % 10 != 0)
         text += locale.decimalPoint() + QString::number(magnitude % 10);
     return text;
-}
-
-QString withSeparator(const QString &folder)
-{
-    return folder.isEmpty() || folder.endsWith(Separator) ? folder : folder + Separator;
 }
 
 void collectInto(const QString &folder, QList<FolderFile> &files)
@@ -107,32 +103,6 @@ QString JoinHintText(const QStringList &entries, const QList<bool> &selected, co
     return QString::number(size) + QStringLiteral(" Bytes (") + tenthsText(Nearest(size / 104857.6), locale)
         + QStringLiteral(" MB) in ") + QString::number(count) + QLatin1Char(' ')
         + Translated(translate, QStringLiteral("files selected"));
-}
-
-QString DefaultOutputName(const QString &currentOutput, const QString &inputName)
-{
-    QString input = inputName;
-    if (input.startsWith(Quote)) {
-        input.remove(0, 1);
-        const qsizetype quote = input.indexOf(Quote);
-        if (quote >= 0)
-            input.truncate(quote);
-    }
-    const QString inputFolder = withSeparator(FolderPart(input));
-    QString folder = FolderPart(currentOutput.isEmpty() ? input : currentOutput);
-    if (!folder.isEmpty() && IsOptical(folder)) {
-        folder = UserFolderPath(UserFolder::Videos);
-        if (folder.isEmpty())
-            folder = UserFolderPath(UserFolder::Home);
-        if (folder.isEmpty())
-            folder = Separator;
-    }
-    // An empty folder stays empty: a bare name is not moved to the root folder.
-    folder = withSeparator(folder);
-    QString fileName = FileNamePart(input);
-    if (folder == inputFolder)
-        fileName.prepend(QStringLiteral("KBX_"));
-    return folder + fileName;
 }
 
 QList<FolderFile> CollectFolderFiles(const QString &folder)

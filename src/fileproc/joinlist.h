@@ -2,7 +2,7 @@
 // The join list's entries ("path"=size lines), their sums and hint, the default output name and
 // the walk that adds a whole folder.
 
-#include "fileproc/textfuncs.h"
+#include "common/textfuncs.h"
 
 #include <QList>
 #include <QString>
@@ -33,13 +33,6 @@ qint64 JoinSizeOf(const QStringList &entries, const QList<bool> &selected, bool 
 // decimal separator, or the prompt to select files when nothing is selected.
 QString JoinHintText(const QStringList &entries, const QList<bool> &selected, const QLocale &locale,
                      const TextLookup &translate = {});
-
-// The output name proposed for an input: the input's file name in the folder of the current
-// output (or of the input when the output is empty), with "KBX_" in front when that is the input's
-// own folder. A folder on an optical volume is replaced by the user's videos folder, else home,
-// else "/". An input beginning with a quote is taken up to its closing quote, so a whole entry
-// line gives its path.
-QString DefaultOutputName(const QString &currentOutput, const QString &inputName);
 
 struct FolderFile
 {

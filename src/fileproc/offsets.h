@@ -2,7 +2,7 @@
 // The arithmetic of the "Offsets" box: reading the fields, keeping start, length and end
 // consistent, stepping, aligning, and the display text of an offset.
 
-#include "fileproc/textfuncs.h"
+#include "common/textfuncs.h"
 
 #include <QString>
 

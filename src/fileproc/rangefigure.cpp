@@ -1,6 +1,6 @@
 #include "fileproc/rangefigure.h"
 
-#include "fileproc/textfuncs.h"
+#include "common/textfuncs.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -3,10 +3,10 @@
 #include "engine/hugefile.h"
 #include "ifoedit/editlist.h"
 #include "ifoedit/ifofiles.h"
-#include "shell/dialogs.h"
-#include "shell/fileedit.h"
-#include "shell/named.h"
-#include "shell/translator.h"
+#include "ui/dialogs.h"
+#include "ui/fileedit.h"
+#include "ui/named.h"
+#include "ui/translator.h"
 
 #include <QAction>
 #include <QComboBox>

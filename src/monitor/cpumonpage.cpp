@@ -3,9 +3,9 @@
 #include "monitor/clock.h"
 #include "monitor/cpu.h"
 #include "monitor/cpugraph.h"
-#include "shell/dialogs.h"
-#include "shell/fileedit.h"
-#include "shell/translator.h"
+#include "ui/dialogs.h"
+#include "ui/fileedit.h"
+#include "ui/translator.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>

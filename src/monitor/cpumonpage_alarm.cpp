@@ -5,9 +5,9 @@
 #include "monitor/cpumonpage.h"
 #include "platform/power.h"
 #include "platform/shell.h"
-#include "shell/dialogs.h"
-#include "shell/fileedit.h"
-#include "shell/translator.h"
+#include "ui/dialogs.h"
+#include "ui/fileedit.h"
+#include "ui/translator.h"
 
 #include <QCheckBox>
 #include <QComboBox>

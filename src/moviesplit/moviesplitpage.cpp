@@ -1,8 +1,8 @@
 #include "moviesplit/moviesplitpage.h"
 
-#include "fileproc/joinlist.h"
-#include "shell/fileedit.h"
-#include "shell/named.h"
+#include "ui/outputname.h"
+#include "ui/fileedit.h"
+#include "ui/named.h"
 
 #include <QAction>
 #include <QComboBox>

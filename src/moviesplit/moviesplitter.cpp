@@ -1,7 +1,7 @@
 #include "moviesplit/moviesplitter.h"
 
 #include "engine/hugefile.h"
-#include "fileproc/textfuncs.h"
+#include "common/textfuncs.h"
 
 #include <QFile>
 #include <QtNumeric>

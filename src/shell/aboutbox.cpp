@@ -1,6 +1,6 @@
 #include "shell/aboutbox.h"
 
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

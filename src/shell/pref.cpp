@@ -1,8 +1,8 @@
 #include "shell/pref.h"
 
 #include "fileproc/fileprocpage.h"
-#include "shell/buttonedit.h"
-#include "shell/registry.h"
+#include "ui/buttonedit.h"
+#include "ui/registry.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>

@@ -2,10 +2,10 @@
 
 #include "platform/userfolders.h"
 #include "shell/aboutbox.h"
-#include "shell/dialogs.h"
+#include "ui/dialogs.h"
 #include "shell/localizedialog.h"
-#include "shell/program.h"
-#include "shell/translator.h"
+#include "ui/program.h"
+#include "ui/translator.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -8,12 +8,12 @@
 #include "moviesplit/moviesplitpage.h"
 #include "monitor/cpumonpage.h"
 #include "shell/aboutbox.h"
-#include "shell/helpwindow.h"
+#include "ui/helpwindow.h"
 #include "shell/localizedialog.h"
 #include "shell/pref.h"
-#include "shell/program.h"
+#include "ui/program.h"
 #include "shell/setupdialog.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <QToolButton>
 

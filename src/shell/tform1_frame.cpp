@@ -8,9 +8,9 @@
 #include "fileproc/fileprocpage.h"
 #include "platform/shell.h"
 #include "shell/aboutbox.h"
-#include "shell/dialogs.h"
-#include "shell/program.h"
-#include "shell/translator.h"
+#include "ui/dialogs.h"
+#include "ui/program.h"
+#include "ui/translator.h"
 
 #include <QAction>
 #include <QApplication>

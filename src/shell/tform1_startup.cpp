@@ -9,13 +9,13 @@
 #include "ifoedit/ifoeditpage.h"
 #include "moviesplit/moviesplitpage.h"
 #include "shell/aboutbox.h"
-#include "shell/helpwindow.h"
+#include "ui/helpwindow.h"
 #include "shell/localizedialog.h"
 #include "shell/pref.h"
-#include "shell/program.h"
-#include "shell/registry.h"
+#include "ui/program.h"
+#include "ui/registry.h"
 #include "shell/setupdialog.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <QCoreApplication>
 #include <QDialog>

@@ -1,8 +1,8 @@
 #include "analyzer/analyzepage.h"
-#include "platform/fakeplatform.h"
-#include "shell/fileedit.h"
-#include "shell/program.h"
-#include "shell/scripteddialogs.h"
+#include "support/fakeplatform.h"
+#include "ui/fileedit.h"
+#include "ui/program.h"
+#include "support/scripteddialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>

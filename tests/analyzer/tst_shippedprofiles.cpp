@@ -5,9 +5,9 @@
 #include "analyzer/analyzepage.h"
 #include "analyzer/packwalk.h"
 #include "analyzer/profiles.h"
-#include "shell/fileedit.h"
-#include "shell/program.h"
-#include "shell/scripteddialogs.h"
+#include "ui/fileedit.h"
+#include "ui/program.h"
+#include "support/scripteddialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>

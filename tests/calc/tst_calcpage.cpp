@@ -1,6 +1,6 @@
 #include "calc/bitrate.h"
 #include "calc/calcpage.h"
-#include "shell/scripteddialogs.h"
+#include "support/scripteddialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "calc/calcpage.h"
 #include "shell/pref.h"
-#include "shell/program.h"
-#include "shell/registry.h"
-#include "shell/scripteddialogs.h"
+#include "ui/program.h"
+#include "ui/registry.h"
+#include "support/scripteddialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 // Mounted media for the DVD tests: a temporary folder becomes a read-only disc of the fake volumes.
 
-#include "platform/fakeplatform.h"
+#include "support/fakeplatform.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -15,7 +15,7 @@
 #include "dvd/titleinfo.h"
 #include "ifoedit/editlist.h"
 #include "ifoedit/ifofiles.h"
-#include "platform/fakeplatform.h"
+#include "support/fakeplatform.h"
 
 using namespace kbx;
 

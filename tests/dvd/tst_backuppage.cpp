@@ -2,9 +2,9 @@
 #include "dvd/sizerow.h"
 #include "discfixtures.h"
 #include "dvdfixtures.h"
-#include "platform/fakeplatform.h"
-#include "shell/fileedit.h"
-#include "shell/scripteddialogs.h"
+#include "support/fakeplatform.h"
+#include "ui/fileedit.h"
+#include "support/scripteddialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 #include "dvd/dvdscan.h"
 #include "discfixtures.h"
 #include "dvdfixtures.h"
-#include "platform/fakeplatform.h"
+#include "support/fakeplatform.h"
 
 using namespace kbx;
 using namespace dvdtest;

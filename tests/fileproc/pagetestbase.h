@@ -8,8 +8,8 @@
 
 #include "dvd/packprobe.h"
 #include "fileproc/fileprocpage.h"
-#include "platform/fakeplatform.h"
-#include "shell/scripteddialogs.h"
+#include "support/fakeplatform.h"
+#include "support/scripteddialogs.h"
 
 #include <memory>
 

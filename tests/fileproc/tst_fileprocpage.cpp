@@ -4,9 +4,9 @@
 #include "pagetestbase.h"
 #include "engine/filejob.h"
 #include "fileproc/fileprocpage.h"
-#include "platform/fakeplatform.h"
-#include "shell/fileedit.h"
-#include "shell/scripteddialogs.h"
+#include "support/fakeplatform.h"
+#include "ui/fileedit.h"
+#include "support/scripteddialogs.h"
 
 #include <QAction>
 #include <QComboBox>

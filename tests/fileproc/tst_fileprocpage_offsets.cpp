@@ -3,9 +3,9 @@
 #include "pagetestbase.h"
 #include "fileproc/fileprocpage.h"
 #include "fileproc/rangefigure.h"
-#include "platform/fakeplatform.h"
-#include "shell/fileedit.h"
-#include "shell/scripteddialogs.h"
+#include "support/fakeplatform.h"
+#include "ui/fileedit.h"
+#include "support/scripteddialogs.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "fileproc/jobtext.h"
 #include "fileproc/offsets.h"
-#include "platform/fakeplatform.h"
+#include "support/fakeplatform.h"
 
 #include <QTest>
 

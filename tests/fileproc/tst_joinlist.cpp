@@ -1,6 +1,7 @@
 #include "dirlisting.h"
 #include "fileproc/joinlist.h"
-#include "platform/fakeplatform.h"
+#include "ui/outputname.h"
+#include "support/fakeplatform.h"
 
 #include <QDir>
 #include <QFile>

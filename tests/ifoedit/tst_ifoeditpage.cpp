@@ -2,8 +2,8 @@
 // texts, failures through the dialogs seam, and the hand-overs to the Backup page.
 
 #include "ifoedit/ifoeditpage.h"
-#include "shell/fileedit.h"
-#include "shell/scripteddialogs.h"
+#include "ui/fileedit.h"
+#include "support/scripteddialogs.h"
 
 #include <QAction>
 #include <QComboBox>

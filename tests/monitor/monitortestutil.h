@@ -2,7 +2,7 @@
 // Fixed load samples, a fixed processor and a clock the test advances, each installed for the
 // lifetime of the object.
 
-#include "monitor/clock.h"
+#include "support/fakeclock.h"
 #include "platform/cpuinfo.h"
 #include "platform/cpuload.h"
 
@@ -49,20 +49,6 @@ public:
     bool fail = false;
     int reads = 0;
     CpuTimes machine;
-};
-
-class ManualClock : public TMonitorClock
-{
-public:
-    ManualClock() { install(this); }
-    ~ManualClock() override { install(nullptr); }
-
-    qint64 now() const override { return m_now; }
-    void advance(qint64 ms) { m_now += ms; }
-
-private:
-    // Some fixed day, so that time-of-day texts do not depend on when the test runs.
-    qint64 m_now = 1'700'000'000'000;
 };
 
 // A processor described by its CPUID answers; its clock runs `mhz` cycles per counter tick of one

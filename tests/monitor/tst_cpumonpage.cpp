@@ -4,9 +4,9 @@
 #include "monitor/cpugraph.h"
 #include "monitor/cpumonpage.h"
 #include "monitortestutil.h"
-#include "platform/fakeplatform.h"
-#include "shell/fileedit.h"
-#include "shell/scripteddialogs.h"
+#include "support/fakeplatform.h"
+#include "ui/fileedit.h"
+#include "support/scripteddialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>

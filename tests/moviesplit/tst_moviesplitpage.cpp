@@ -1,6 +1,6 @@
 #include "moviesplit/moviesplitpage.h"
-#include "shell/fileedit.h"
-#include "shell/scripteddialogs.h"
+#include "ui/fileedit.h"
+#include "support/scripteddialogs.h"
 
 #include <QAction>
 #include <QBoxLayout>

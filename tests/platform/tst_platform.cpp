@@ -1,4 +1,4 @@
-#include "platform/fakeplatform.h"
+#include "support/fakeplatform.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -21,11 +21,11 @@
 #include "dvd/backuppage.h"
 #include "ifoedit/ifoeditpage.h"
 #include "moviesplit/moviesplitpage.h"
-#include "shell/fileedit.h"
-#include "shell/program.h"
-#include "shell/registry.h"
+#include "ui/fileedit.h"
+#include "ui/program.h"
+#include "ui/registry.h"
 #include "shell/tform1.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 using namespace kbx;
 

@@ -2,9 +2,9 @@
 // entry, the icons and the documentation page. The test works on copies in its own folder, which it
 // makes the program folder, so the language file is found the way the program finds it.
 
-#include "shell/codepage.h"
-#include "shell/program.h"
-#include "shell/translator.h"
+#include "ui/codepage.h"
+#include "ui/program.h"
+#include "ui/translator.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "shell/localizedialog.h"
-#include "shell/program.h"
-#include "shell/registry.h"
-#include "shell/scripteddialogs.h"
-#include "shell/translator.h"
+#include "ui/program.h"
+#include "ui/registry.h"
+#include "support/scripteddialogs.h"
+#include "ui/translator.h"
 
 #include <QApplication>
 #include <QDir>

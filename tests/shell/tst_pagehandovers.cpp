@@ -19,14 +19,14 @@
 #include "fileproc/fileprocpage.h"
 #include "ifoedit/ifoeditpage.h"
 #include "moviesplit/moviesplitpage.h"
-#include "platform/fakeplatform.h"
-#include "shell/fileedit.h"
-#include "shell/program.h"
-#include "shell/registry.h"
-#include "shell/scripteddialogs.h"
+#include "support/fakeplatform.h"
+#include "ui/fileedit.h"
+#include "ui/program.h"
+#include "ui/registry.h"
+#include "support/scripteddialogs.h"
 #include "shell/tform1.h"
 #include "windowtestenv.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <memory>
 

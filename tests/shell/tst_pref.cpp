@@ -1,9 +1,9 @@
 #include "fileproc/fileprocpage.h"
-#include "platform/fakeplatform.h"
+#include "support/fakeplatform.h"
 #include "shell/pref.h"
-#include "shell/program.h"
-#include "shell/registry.h"
-#include "shell/scripteddialogs.h"
+#include "ui/program.h"
+#include "ui/registry.h"
+#include "support/scripteddialogs.h"
 #include "shell/tform1.h"
 
 #include <QCheckBox>

@@ -1,10 +1,10 @@
-#include "platform/fakeplatform.h"
+#include "support/fakeplatform.h"
 #include "shell/localizedialog.h"
-#include "shell/program.h"
-#include "shell/registry.h"
-#include "shell/scripteddialogs.h"
+#include "ui/program.h"
+#include "ui/registry.h"
+#include "support/scripteddialogs.h"
 #include "shell/setupdialog.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -12,16 +12,16 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "platform/fakeplatform.h"
+#include "support/fakeplatform.h"
 #include "shell/aboutbox.h"
-#include "shell/helpwindow.h"
-#include "shell/program.h"
-#include "shell/registry.h"
-#include "shell/scripteddialogs.h"
+#include "ui/helpwindow.h"
+#include "ui/program.h"
+#include "ui/registry.h"
+#include "support/scripteddialogs.h"
 #include "shell/setupdialog.h"
 #include "shell/tform1.h"
 #include "windowtestenv.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <memory>
 

@@ -6,11 +6,11 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "platform/fakeplatform.h"
-#include "shell/program.h"
-#include "shell/registry.h"
+#include "support/fakeplatform.h"
+#include "ui/program.h"
+#include "ui/registry.h"
 #include "shell/tform1.h"
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <memory>
 

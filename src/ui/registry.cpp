@@ -1,6 +1,6 @@
-#include "shell/registry.h"
+#include "ui/registry.h"
 
-#include "shell/program.h"
+#include "ui/program.h"
 
 #include <QSettings>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "shell/codepage.h"
+#include "ui/codepage.h"
 
 #include <array>
 

@@ -1,9 +1,9 @@
-#include "shell/translator.h"
+#include "ui/translator.h"
 
-#include "shell/codepage.h"
-#include "shell/dialogs.h"
-#include "shell/program.h"
-#include "shell/registry.h"
+#include "ui/codepage.h"
+#include "ui/dialogs.h"
+#include "ui/program.h"
+#include "ui/registry.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/program.h"
+#include "ui/program.h"
 
 #include <QCoreApplication>
 #include <QDir>

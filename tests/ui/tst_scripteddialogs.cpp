@@ -1,4 +1,4 @@
-#include "shell/scripteddialogs.h"
+#include "support/scripteddialogs.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "platform/fakeplatform.h"
+#include "support/fakeplatform.h"
 
 namespace kbx {
 

@@ -1,7 +1,7 @@
-#include "shell/fileedit.h"
+#include "ui/fileedit.h"
 
-#include "shell/dialogs.h"
-#include "shell/program.h"
+#include "ui/dialogs.h"
+#include "ui/program.h"
 
 #include <QDir>
 #include <QFileInfo>

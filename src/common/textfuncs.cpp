@@ -1,4 +1,4 @@
-#include "fileproc/textfuncs.h"
+#include "common/textfuncs.h"
 
 #include <cmath>
 #include <limits>

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/dialogs.h"
+#include "ui/dialogs.h"
 
 #include <QList>
 #include <QMessageBox>

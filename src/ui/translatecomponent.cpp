@@ -1,4 +1,4 @@
-#include "shell/translator.h"
+#include "ui/translator.h"
 
 #include <QAction>
 #include <QCheckBox>

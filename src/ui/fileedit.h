@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/buttonedit.h"
+#include "ui/buttonedit.h"
 
 #include <QFileDialog>
 

@@ -1,6 +1,6 @@
-#include "shell/fileedit.h"
-#include "shell/program.h"
-#include "shell/scripteddialogs.h"
+#include "ui/fileedit.h"
+#include "ui/program.h"
+#include "support/scripteddialogs.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>

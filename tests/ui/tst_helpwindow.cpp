@@ -1,7 +1,7 @@
-#include "shell/codepage.h"
-#include "shell/helpwindow.h"
-#include "shell/program.h"
-#include "shell/translator.h"
+#include "ui/codepage.h"
+#include "ui/helpwindow.h"
+#include "ui/program.h"
+#include "ui/translator.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/buttonedit.h"
+#include "ui/buttonedit.h"
 
 #include <QIcon>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
-#include "shell/helpwindow.h"
+#include "ui/helpwindow.h"
 
-#include "shell/codepage.h"
-#include "shell/program.h"
+#include "ui/codepage.h"
+#include "ui/program.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "shell/registry.h"
+#include "ui/registry.h"
 
 #include <QDir>
 #include <QFileInfo>

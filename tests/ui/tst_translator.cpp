@@ -1,7 +1,7 @@
-#include "shell/codepage.h"
-#include "shell/program.h"
-#include "shell/scripteddialogs.h"
-#include "shell/translator.h"
+#include "ui/codepage.h"
+#include "ui/program.h"
+#include "support/scripteddialogs.h"
+#include "ui/translator.h"
 
 #include <QFile>
 #include <QGuiApplication>
