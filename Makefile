@@ -24,7 +24,9 @@ configure: build/build.ninja
 build: deps configure
 	cmake --build build -j$(JOBS)
 
-run: build
+# Only the program and its data: tests and benchmarks are left to `make check` and `make bench`.
+run: deps configure
+	cmake --build build -j$(JOBS) --target kinbox
 	env -u QT_QPA_PLATFORM ./build/bin/kinbox
 
 test: build

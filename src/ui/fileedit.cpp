@@ -2,10 +2,14 @@
 
 #include "ui/dialogs.h"
 #include "ui/program.h"
+#include "ui/translator.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
@@ -99,6 +103,11 @@ TOxFileEdit::TOxFileEdit(QWidget *parent)
     , m_filter(QStringLiteral("alle Dateien (*.*)|*.*"))
 {
     edit()->installEventFilter(this);
+    setAcceptDrops(true);
+    // The line edit would take a dropped address as text; the field takes it as a name instead.
+    edit()->setAcceptDrops(false);
+    connect(edit(), &QLineEdit::textEdited, this, [this] { m_typed = true; });
+    connect(edit(), &QLineEdit::editingFinished, this, &TOxFileEdit::takeTypedName);
     setStyle(bsFileOpen);
 }
 
@@ -139,6 +148,63 @@ bool TOxFileEdit::Browse()
 void TOxFileEdit::ButtonPress()
 {
     Browse();
+}
+
+QString TOxFileEdit::droppedName(const QMimeData *data) const
+{
+    if (!data || !data->hasUrls() || !isEnabled() || Readonly() || m_style == bsCustom)
+        return QString();
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return QString();
+    const QString name = urls.first().toLocalFile();
+    const QFileInfo info(name);
+    if (m_style == bsPathOpen)
+        return info.isDir() ? name : QString();
+    return info.isDir() ? QString() : name;
+}
+
+void TOxFileEdit::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedName(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TOxFileEdit::dropEvent(QDropEvent *event)
+{
+    const QString name = droppedName(event->mimeData());
+    if (name.isEmpty())
+        return;
+    event->acceptProposedAction();
+    TakeName(name);
+}
+
+bool TOxFileEdit::TakeName(const QString &name)
+{
+    m_typed = false;
+    const QFileInfo info(name);
+    const bool exists = m_style == bsPathOpen ? info.isDir() : info.exists() && !info.isDir();
+    if ((m_style == bsFileOpen || m_style == bsPathOpen) && !exists) {
+        const QString what = m_style == bsPathOpen ? Translate(QStringLiteral("Folder not found:"))
+                                                   : Translate(QStringLiteral("File not found:"));
+        Dialogs::instance().warning(window(), QString(), what + QLatin1Char('\n') + name);
+        return false;
+    }
+    setText(QDir::toNativeSeparators(name));
+    emit buttonClicked();
+    return true;
+}
+
+void TOxFileEdit::takeTypedName()
+{
+    // Only a name the user typed is taken; a text the program set, or an unchanged one, is not.
+    if (!m_typed || Readonly() || m_style == bsCustom)
+        return;
+    m_typed = false;
+    const QString name = Text().trimmed();
+    if (name.isEmpty())
+        return;
+    TakeName(name);
 }
 
 bool TOxFileEdit::eventFilter(QObject *watched, QEvent *event)

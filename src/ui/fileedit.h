@@ -3,11 +3,17 @@
 
 #include <QFileDialog>
 
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
+
 namespace kbx {
 
 // The file-name field of every module: a TOxButtonEdit whose button (and Enter or Down in an empty
 // field) opens the open, save or folder dialog of its Style through the dialogs seam. buttonClicked()
-// is emitted after a name has been picked, never after a cancelled dialog.
+// is emitted after a name has been picked, never after a cancelled dialog. A name dropped from a file
+// manager, or typed and confirmed with Enter or by leaving the field, counts as picked the same way;
+// an open or folder field refuses a name that does not exist, with a message.
 class TOxFileEdit : public TOxButtonEdit
 {
     Q_OBJECT
@@ -45,14 +51,25 @@ public:
 public slots:
     // Runs the dialog of the style; true when a name was picked (bsCustom: reports the press only).
     bool Browse();
+    // Takes `name` as if it had been picked with the button; false (after a message) when an open or
+    // folder field is given a name that does not exist.
+    bool TakeName(const QString &name);
 
 protected:
     void ButtonPress() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     bool browseFile();
     bool browseFolder();
+    // The local name a drag carries, or "" when it carries none this field takes.
+    QString droppedName(const QMimeData *data) const;
+    void takeTypedName();
+
+    // Set while the user types; cleared once the name is taken or the text is set by the program.
+    bool m_typed = false;
 
     TOxButtonStyle m_style = bsFileOpen;
     QFileDialog::Options m_selectDirOpts = QFileDialog::ShowDirsOnly;

@@ -2,11 +2,15 @@
 #include "ui/program.h"
 #include "support/scripteddialogs.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 
 using namespace kbx;
 
@@ -31,6 +35,8 @@ private slots:
     void enterOrDownInEmptyFieldBrowses_data();
     void enterOrDownInEmptyFieldBrowses();
     void keysInFilledFieldAreLeftToTheEdit();
+    void droppedNameCountsAsPicked();
+    void typedNameTakenOnEnterOrLeaving();
 
 private:
     std::unique_ptr<ScriptedDialogs> m_dialogs;
@@ -248,10 +254,92 @@ void TestFileEdit::keysInFilledFieldAreLeftToTheEdit()
     QTest::keyClick(control.edit(), Qt::Key_A); // other keys in an empty field type as usual
     QCOMPARE(control.Text(), QString("a"));
     QSignalSpy returned(control.edit(), &QLineEdit::returnPressed);
+    // Enter takes the typed name, which does not exist: a message, not the file dialog.
+    m_dialogs->answer(QMessageBox::Ok);
     QTest::keyClick(control.edit(), Qt::Key_Return);
     QTest::keyClick(control.edit(), Qt::Key_Down);
     QCOMPARE(returned.count(), 1);
-    QVERIFY(m_dialogs->shown().isEmpty()); // any dialog here would also fail as unexpected
+    QCOMPARE(m_dialogs->shown().size(), 1);
+    QCOMPARE(m_dialogs->shown().at(0).kind, Kind::Message);
+}
+
+namespace {
+
+// Drags `url` onto `field` as a file manager does and drops it when the field accepts; true when it did.
+bool dropUrl(TOxFileEdit &field, const QUrl &url)
+{
+    QMimeData data;
+    data.setUrls({url});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&field, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&field, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+void TestFileEdit::droppedNameCountsAsPicked()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("movie.vob");
+    QFile(file).open(QIODevice::WriteOnly);
+
+    TOxFileEdit open;
+    QSignalSpy picked(&open, &TOxButtonEdit::buttonClicked);
+    QVERIFY(!dropUrl(open, QUrl::fromLocalFile(dir.path())));        // a folder is no file
+    QVERIFY(!dropUrl(open, QUrl("https://example.org/movie.vob")));   // nor a web address
+    QVERIFY(dropUrl(open, QUrl::fromLocalFile(file)));
+    QCOMPARE(open.Text(), file);
+    QCOMPARE(picked.count(), 1);
+
+    TOxFileEdit folder;
+    folder.setStyle(TOxFileEdit::bsPathOpen);
+    QVERIFY(!dropUrl(folder, QUrl::fromLocalFile(file)));
+    QVERIFY(dropUrl(folder, QUrl::fromLocalFile(dir.path())));
+    QCOMPARE(folder.Text(), dir.path());
+
+    open.setEnabled(false);
+    QVERIFY(!dropUrl(open, QUrl::fromLocalFile(file)));
+    QVERIFY(m_dialogs->shown().isEmpty());
+}
+
+void TestFileEdit::typedNameTakenOnEnterOrLeaving()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("movie.vob");
+    QFile(file).open(QIODevice::WriteOnly);
+
+    TOxFileEdit open;
+    open.show();
+    QSignalSpy picked(&open, &TOxButtonEdit::buttonClicked);
+    open.edit()->setFocus();
+    QTest::keyClicks(open.edit(), dir.filePath("missing.vob"));
+    QCOMPARE(picked.count(), 0); // nothing is taken mid-typing
+    m_dialogs->answer(QMessageBox::Ok);
+    QTest::keyClick(open.edit(), Qt::Key_Return);
+    QCOMPARE(picked.count(), 0);
+    QCOMPARE(m_dialogs->shown().size(), 1);
+    QVERIFY(m_dialogs->shown().at(0).text.contains("missing.vob"));
+
+    open.edit()->clear();
+    QTest::keyClicks(open.edit(), file);
+    QTest::keyClick(open.edit(), Qt::Key_Return);
+    QCOMPARE(picked.count(), 1);
+    // Leaving the field again without typing takes nothing twice.
+    emit open.edit()->editingFinished();
+    QCOMPARE(picked.count(), 1);
+
+    // A save field takes a name that does not exist yet.
+    TOxFileEdit save;
+    save.setStyle(TOxFileEdit::bsFileSave);
+    QSignalSpy saved(&save, &TOxButtonEdit::buttonClicked);
+    QTest::keyClicks(save.edit(), dir.filePath("new.vob"));
+    emit save.edit()->editingFinished();
+    QCOMPARE(saved.count(), 1);
+    QCOMPARE(m_dialogs->shown().size(), 1);
 }
 
 QTEST_MAIN(TestFileEdit)
