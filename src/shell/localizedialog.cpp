@@ -167,7 +167,9 @@ void TfoLocalizeDialog::ApplyLanguage()
         return;
     }
     // Texts already translated cannot go back to another language in place.
-    Translator().Inform(text(m_englishTexts ? kEnglish.restart : kGerman.restart));
+    // Going back to English, the message is English whatever language the dialog was showing.
+    const bool english = m_englishTexts || selected == kDefault;
+    Translator().Inform(text(english ? kEnglish.restart : kGerman.restart));
     RestartProgram();
 }
 

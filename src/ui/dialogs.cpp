@@ -1,5 +1,7 @@
 #include "ui/dialogs.h"
 
+#include "ui/translator.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -170,6 +172,7 @@ QString QtFileFilter(const QString &pipeFilter)
         if (list.isEmpty())
             list << QStringLiteral("*");
         description.remove(trailingPatterns);
+        description = Translate(description.trimmed());
         filters << QStringLiteral("%1 (%2)").arg(description.trimmed(), list.join(QLatin1Char(' ')));
     }
     return filters.join(QStringLiteral(";;"));

@@ -100,7 +100,7 @@ QPixmap strip(Painter paint)
 
 TOxFileEdit::TOxFileEdit(QWidget *parent)
     : TOxButtonEdit(parent)
-    , m_filter(QStringLiteral("alle Dateien (*.*)|*.*"))
+    , m_filter(QStringLiteral("All files (*.*)|*.*"))
 {
     edit()->installEventFilter(this);
     setAcceptDrops(true);

@@ -194,7 +194,9 @@ bool Confirm(const QString &text)
 bool AskQuestion(const QString &text)
 {
     return Dialogs::instance().question(QApplication::activeWindow(),
-                                        ApplicationTitle() + QStringLiteral(" hat eine Frage"), text);
+                                        ApplicationTitle() + QLatin1Char(' ')
+                                            + Translate(QStringLiteral("has a question")),
+                                        text);
 }
 
 QString SystemLanguageName(const QLocale &locale)

@@ -260,8 +260,7 @@ void TestLocalizeDialog::changeBetweenLanguagesRestarts_data()
     // English texts once an English file is chosen; the new dictionary translates the message.
     QTest::newRow("to English") << 2 << "english.lng" << "Please restart the program for the changes to take effect!";
     QTest::newRow("to a third language") << 3 << "schwaebisch.lng" << "Bitt schee nei starta";
-    QTest::newRow("back to default") << 0 << "default"
-                                     << "Das Programm muß geschlossen werden, damit die Änderungen wirksam werden!";
+    QTest::newRow("back to default") << 0 << "default" << "Please restart the program for the changes to take effect!";
 }
 
 void TestLocalizeDialog::changeBetweenLanguagesRestarts()

@@ -129,7 +129,7 @@ void TestFileEdit::browseOpenAndSave()
     QCOMPARE(int(shown.kind), kind);
     QCOMPARE(shown.title, QString("Select destination file..."));
     QCOMPARE(shown.text, QString("/video/out/part.vob")); // the mask's wildcards removed
-    QCOMPARE(shown.filter, QString("alle Dateien (*)"));
+    QCOMPARE(shown.filter, QString("All files (*)"));
     QCOMPARE(shown.defaultSuffix, QString("vob"));
 }
 

@@ -175,7 +175,7 @@ void TestScriptedDialogs::pipeFiltersBecomeQtFilters_data()
 {
     QTest::addColumn<QString>("pipe");
     QTest::addColumn<QString>("qt");
-    QTest::newRow("default") << "alle Dateien (*.*)|*.*" << "alle Dateien (*)";
+    QTest::newRow("default") << "All files (*.*)|*.*" << "All files (*)";
     QTest::newRow("two") << "All files (*.*)|*.*|MPEG-Videos (*.vob;*.mpg;*.m2v)|*.vob;*.mpg;*.m2v"
                          << "All files (*);;MPEG-Videos (*.vob *.mpg *.m2v)";
     QTest::newRow("no patterns in text") << "Executables|*.sh;*.bin" << "Executables (*.sh *.bin)";

@@ -244,7 +244,7 @@ void TestTranslator::informConfirmAndAskQuestion()
     QCOMPARE(shown.at(0).icon, QMessageBox::Information);
     QCOMPARE(shown.at(0).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(shown.at(1).buttons, QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(shown.at(4).title, QString("Kinbox hat eine Frage"));
+    QCOMPARE(shown.at(4).title, QString("Kinbox has a question"));
     QCOMPARE(shown.at(4).icon, QMessageBox::Question);
     QCOMPARE(shown.at(4).buttons, QMessageBox::Yes | QMessageBox::No);
 }
