@@ -13,7 +13,8 @@ if(KINBOX_SANITIZE)
   target_link_options(kinbox_common INTERFACE -fsanitize=${KINBOX_SANITIZE})
 endif()
 
-# kinbox_add_test(NAME LABEL SOURCES... LIBS ...): one Qt Test executable, run headless by CTest.
+# kinbox_add_test(NAME LABEL SOURCES... LIBS ...): one Qt Test executable, run headless by CTest, with a
+# home and settings folders of its own under the build tree, so that no test reaches the user's.
 function(kinbox_add_test name label)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -21,7 +22,7 @@ function(kinbox_add_test name label)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES LABELS ${label}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;HOME=${CMAKE_BINARY_DIR}/test-home/${name};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/${name}/config;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home/${name}/data;XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-home/${name}/cache")
   if(NOT TARGET ${label}_tests)
     add_custom_target(${label}_tests)
   endif()

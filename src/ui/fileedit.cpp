@@ -2,6 +2,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/program.h"
+#include "ui/registry.h"
 #include "ui/translator.h"
 
 #include <QDir>
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSettings>
+#include <QToolButton>
 
 namespace kbx {
 
@@ -96,6 +99,15 @@ QPixmap strip(Painter paint)
     return pixmap;
 }
 
+// The last folder a field's dialog ended in is kept per field (by its object name) beside the
+// program's other settings, so the next dialog of that field starts there after a restart.
+const QString FoldersGroup = QStringLiteral("folders/");
+
+QSettings FolderStore()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, Registry().Vendor(), Registry().AppTitle());
+}
+
 } // namespace
 
 TOxFileEdit::TOxFileEdit(QWidget *parent)
@@ -115,6 +127,31 @@ void TOxFileEdit::setStyle(TOxButtonStyle style)
 {
     m_style = style;
     setGlyph(StyleGlyph(style));
+    // The button shows only a picture: say in words what it does.
+    QString hint;
+    switch (style) {
+    case bsFileOpen: hint = QStringLiteral("Choose a file"); break;
+    case bsFileSave: hint = QStringLiteral("Choose where to save"); break;
+    case bsPathOpen: hint = QStringLiteral("Choose a folder"); break;
+    case bsCustom: break;
+    }
+    // English here: the translator's walk over the page translates hints with every other text.
+    button()->setToolTip(hint);
+    button()->setAccessibleName(hint);
+}
+
+QString TOxFileEdit::RememberedFolder() const
+{
+    if (objectName().isEmpty())
+        return QString();
+    const QString folder = FolderStore().value(FoldersGroup + objectName()).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void TOxFileEdit::rememberFolder(const QString &folder)
+{
+    if (!objectName().isEmpty() && !folder.isEmpty())
+        FolderStore().setValue(FoldersGroup + objectName(), folder);
 }
 
 QPixmap TOxFileEdit::StyleGlyph(TOxButtonStyle style)
@@ -234,7 +271,7 @@ bool TOxFileEdit::browseFile()
     if (!filters.isEmpty())
         request.selectedFilter = filters.value(qBound(1, m_filterIndex, int(filters.size())) - 1);
     if (m_initialDir.isEmpty())
-        request.start = name;
+        request.start = name.isEmpty() ? RememberedFolder() : name;
     else if (name.isEmpty())
         request.start = m_initialDir;
     else
@@ -249,6 +286,7 @@ bool TOxFileEdit::browseFile()
     const qsizetype index = filters.indexOf(chosenFilter);
     if (index >= 0)
         m_filterIndex = int(index) + 1;
+    rememberFolder(QFileInfo(chosen).absolutePath());
     setText(QDir::toNativeSeparators(chosen));
     return true;
 }
@@ -257,10 +295,13 @@ bool TOxFileEdit::browseFolder()
 {
     QString start = Text();
     if (start.isEmpty())
+        start = RememberedFolder();
+    if (start.isEmpty())
         start = ProgramFolderFile(QString());
     const QString chosen = Dialogs::instance().folder(this, m_title, start, m_selectDirOpts);
     if (chosen.isEmpty())
         return false;
+    rememberFolder(chosen);
     setText(QDir::toNativeSeparators(chosen));
     return true;
 }

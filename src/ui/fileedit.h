@@ -45,6 +45,9 @@ public:
     QString Title() const { return m_title; }
     void setTitle(const QString &title) { m_title = title; }
 
+    // The folder this field's last dialog ended in (kept across restarts), or "" when none is known.
+    QString RememberedFolder() const;
+
     // The picture of a style: a strip of two 16 x 16 images, normal and disabled; null for bsCustom.
     static QPixmap StyleGlyph(TOxButtonStyle style);
 
@@ -67,6 +70,7 @@ private:
     // The local name a drag carries, or "" when it carries none this field takes.
     QString droppedName(const QMimeData *data) const;
     void takeTypedName();
+    void rememberFolder(const QString &folder);
 
     // Set while the user types; cleared once the name is taken or the text is set by the program.
     bool m_typed = false;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,16 +38,19 @@ private slots:
     void keysInFilledFieldAreLeftToTheEdit();
     void droppedNameCountsAsPicked();
     void typedNameTakenOnEnterOrLeaving();
+    void lastFolderRememberedPerField();
 
 private:
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     QTemporaryDir m_program;
+    QTemporaryDir m_config;
 };
 
 void TestFileEdit::init()
 {
     m_dialogs = std::make_unique<ScriptedDialogs>();
     ProgramFolder::setPath(m_program.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
 }
 
 void TestFileEdit::cleanup()
@@ -340,6 +344,35 @@ void TestFileEdit::typedNameTakenOnEnterOrLeaving()
     emit save.edit()->editingFinished();
     QCOMPARE(saved.count(), 1);
     QCOMPARE(m_dialogs->shown().size(), 1);
+}
+
+void TestFileEdit::lastFolderRememberedPerField()
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("videos");
+    const QString videos = dir.filePath("videos");
+    {
+        TOxFileEdit first;
+        first.setObjectName("inputFName");
+        QVERIFY(!first.button()->toolTip().isEmpty());
+        QCOMPARE(first.button()->accessibleName(), first.button()->toolTip());
+        m_dialogs->chooseFile(videos + "/a.vob");
+        QVERIFY(first.Browse());
+    }
+    // The same field in a new window starts where the last dialog ended; another field does not.
+    TOxFileEdit again;
+    again.setObjectName("inputFName");
+    QCOMPARE(again.RememberedFolder(), videos);
+    m_dialogs->cancelFile();
+    again.Browse();
+    QCOMPARE(m_dialogs->shown().last().text, videos);
+
+    TOxFileEdit other;
+    other.setObjectName("outputFName");
+    QCOMPARE(other.RememberedFolder(), QString());
+    // A folder that has gone is not offered.
+    QDir(videos).removeRecursively();
+    QCOMPARE(again.RememberedFolder(), QString());
 }
 
 QTEST_MAIN(TestFileEdit)
