@@ -186,8 +186,10 @@ void TestPlatform::systemUserFoldersUnsetWhenMissing()
     QVERIFY(home.isValid());
     const QByteArray oldHome = qgetenv("HOME");
     const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/config"));
+    qunsetenv("XDG_DATA_HOME");
 
     SystemUserFolders folders;
     const QString videos = folders.path(UserFolder::Videos);
@@ -202,6 +204,8 @@ void TestPlatform::systemUserFoldersUnsetWhenMissing()
         qunsetenv("XDG_CONFIG_HOME");
     else
         qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (!oldData.isNull())
+        qputenv("XDG_DATA_HOME", oldData);
 
     QCOMPARE(homeFolder, home.path());
     QCOMPARE(videos, QString());
