@@ -1,24 +1,16 @@
 #include "engine/filejob.h"
 
 #include "engine/crc32.h"
+#include "engine/filehandle.h"
 #include "engine/hugefile.h"
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
-#include <mutex>
-#include <cerrno>
-#include <cstdlib>
 #include <new>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace kbx {
 
 namespace {
-
-constexpr size_t HugePageBytes = 2 * 1024 * 1024;
 
 // Lowers a shared counter without going below zero: an abort may zero it while its owner works.
 void Consume(std::atomic<int64_t> &counter, int64_t bytes)
@@ -66,28 +58,10 @@ void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t co
                               HelpSystemCall);
         }
     }
-    int64_t done = inRing ? count : 0;
-    while (done < count) {
-        const ssize_t got = ::pread(source.Handle(), scratch + done, size_t(count - done), off_t(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw EQsHugeFile("TQsHugeFile.BlockRead(" + source.FileName() + ") failed. Systemfehler.  Code: "
-                                  + std::to_string(errno) + ".\r\n" + std::strerror(errno),
-                              HelpSystemError);
-        if (got == 0)
-            throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
-                              HelpSystemCall);
-        done += got;
-    }
+    if (!inRing && source.ReadAt(scratch, count, offset) < count)
+        throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
+                          HelpSystemCall);
     WriteAll(out, scratch, count);
-}
-
-// Without this, writing past a file-size limit kills the whole program instead of failing the write.
-void IgnoreFileSizeSignal()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { std::signal(SIGXFSZ, SIG_IGN); });
 }
 
 } // namespace
@@ -379,12 +353,9 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     m_crc = std::make_unique<TCRCComputer>(*this);
     m_writer = std::make_unique<TTruncWriter>(*this);
     if (!m_buffer) {
-        // Huge pages where the system offers them: 4 MiB transfers through 4 KiB pages spend much
-        // of their time on address translation.
-        m_buffer.reset(static_cast<uint8_t *>(std::aligned_alloc(HugePageBytes, RingBytes)));
+        m_buffer.reset(static_cast<uint8_t *>(AllocRing(RingBytes)));
         if (!m_buffer)
             throw std::bad_alloc();
-        ::madvise(m_buffer.get(), RingBytes, MADV_HUGEPAGE);
     }
 
     m_crcEnabled = settings.computeCrc || settings.crcOnly;
@@ -486,7 +457,7 @@ void TFileJob::ReleaseBuffer()
 
 void TFileJob::FreeRing::operator()(uint8_t *p) const
 {
-    std::free(p);
+    kbx::FreeRing(p);
 }
 
 void TFileJob::Signal()
