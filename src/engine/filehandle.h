@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kbx {
 
@@ -30,6 +31,8 @@ struct FileStatus
 
 // Describes the file a name leads to, without opening it. A missing file gives kind Missing and 0.
 int StatPath(const std::string &name, FileStatus &status);
+// The names in a folder (without "." and ".."), as bytes.
+int ListFolder(const std::string &folder, std::vector<std::string> &names);
 // The system's own text for an error code.
 std::string SystemMessage(int code);
 

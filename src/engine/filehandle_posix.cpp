@@ -8,6 +8,7 @@
 #include <mutex>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/file.h>
@@ -69,6 +70,21 @@ int StatPath(const std::string &name, FileStatus &status)
     if (::stat(name.c_str(), &st) != 0)
         return errno == ENOENT ? 0 : errno;
     Fill(st, status);
+    return 0;
+}
+
+int ListFolder(const std::string &folder, std::vector<std::string> &names)
+{
+    names.clear();
+    DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return errno;
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
     return 0;
 }
 
@@ -182,6 +198,8 @@ int FileHandle::CopyFrom(FileHandle &source, int64_t offset, int64_t count, int6
 {
     done = 0;
     if (const int fault = Fault(FileCall::Copy, source.m_name))
+        return fault;
+    if (const int fault = Fault(FileCall::Copy, m_name))
         return fault;
     loff_t from = loff_t(offset);
     while (done < count) {

@@ -49,13 +49,11 @@ void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t co
         if (copied < 0) {
             copyRange = false;
         } else {
-            int code = int(out.LastError());
-            if (code != 0)
-                throw EQsHugeFile("TQsHugeFile.BlockWrite(" + out.FileName() + ") failed. Systemfehler.  Code: "
-                                      + std::to_string(code) + ".\r\n" + std::strerror(code),
-                                  HelpSystemError);
-            throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
-                              HelpSystemCall);
+            // The kernel does not say which side failed: the rest goes through memory, where a
+            // failing read names the input and a failing write the output.
+            offset += copied;
+            count -= copied;
+            scratch += copied;
         }
     }
     if (!inRing && source.ReadAt(scratch, count, offset) < count)
@@ -94,7 +92,8 @@ std::string TTruncReader::NextInputName()
         return FileName;
     int32_t index = FileIndex.load(std::memory_order_relaxed);
     if (index >= int32_t(s.joinList.size()))
-        throw EQsHugeFile("The list of input files is exhausted before the job is complete.", HelpSystemCall);
+        throw EQsHugeFile("The list of input files is exhausted after \"" + FileName + "\" before the job is complete.",
+                          HelpSystemCall);
     FileName = s.joinList[size_t(index)];
     FileIndex.store(index + 1, std::memory_order_release);
     return FileName;
@@ -102,8 +101,13 @@ std::string TTruncReader::NextInputName()
 
 std::shared_ptr<TQsHugeFile> TTruncReader::OpenNextInput()
 {
-    auto file = std::make_shared<TQsHugeFile>(NextInputName(), AttributeNormal, GenericRead, 0);
+    // Shared: the same file may be read twice at once (a merge of "a a"), and others may read it too.
+    auto file = std::make_shared<TQsHugeFile>(NextInputName(), AttributeNormal, GenericRead, ShareRead);
     file->Reset(1);
+    const FileJobSettings &s = m_job.Settings();
+    const size_t index = size_t(FileIndex.load(std::memory_order_relaxed) - 1);
+    const int64_t listed = !s.merge ? s.expectedInputSize : index < s.joinSizes.size() ? s.joinSizes[index] : -1;
+    CheckListedSize(FileName, listed, file->FileSize());
     return file;
 }
 
@@ -138,9 +142,15 @@ void TTruncReader::Execute()
         int64_t fill = 0;
         while (chunk > 0) {
             int64_t got = 0;
-            if (readBytes)
+            if (readBytes) {
                 file->BlockRead(data + fill, chunk, got);
-            else
+                // A failing read inside a large transfer comes back short, with its reason kept.
+                if (got < chunk && file->LastError() != 0)
+                    throw EQsHugeFile("TQsHugeFile.BlockRead(" + FileName + ") failed. Systemfehler.  Code: "
+                                          + std::to_string(file->LastError()) + ".\r\n"
+                                          + SystemMessage(int(file->LastError())),
+                                      HelpSystemError);
+            } else
                 got = std::clamp<int64_t>(size - position, 0, chunk);
             if (got > 0)
                 pieces.push_back({file, position, got});
@@ -172,7 +182,7 @@ void TTruncReader::Execute()
 void TCRCComputer::Execute()
 {
     const bool crcOnly = m_job.Settings().crcOnly;
-    uint32_t crc = 0;
+    m_crc = 0;
     Crc.store(0, std::memory_order_relaxed);
     Remaining.store(m_job.Reader().TotalLength, std::memory_order_release);
     int slot = 0;
@@ -181,13 +191,18 @@ void TCRCComputer::Execute()
             break;
         m_job.dotCrc.store(true, std::memory_order_relaxed);
         int64_t fill = m_job.m_slotFill[size_t(slot)];
-        crc = CrcUpdate(crc, m_job.SlotData(slot), size_t(fill));
-        Crc.store(crc, std::memory_order_relaxed);
+        Fold(m_job.SlotData(slot), size_t(fill));
         Consume(Remaining, fill);
         m_job.SetSlotState(slot, crcOnly ? 0 : 2);
         slot = (slot + 1) % m_job.SlotCount();
         m_job.dotCrc.store(false, std::memory_order_relaxed);
     } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
+}
+
+void TCRCComputer::Fold(const uint8_t *data, size_t length)
+{
+    m_crc = CrcUpdate(m_crc, data, length);
+    Crc.store(m_crc, std::memory_order_relaxed);
 }
 
 void TTruncWriter::ParseMask()
@@ -212,11 +227,8 @@ std::string TTruncWriter::NextPartName()
     if (PartSize == 0)
         return OutputName;
     int32_t number = PartNumber.load(std::memory_order_relaxed);
-    std::string digits = std::to_string(number);
-    if (int32_t(digits.size()) < NumberDigits)
-        digits.insert(0, size_t(NumberDigits) - digits.size(), '0');
     PartNumber.store(number + 1, std::memory_order_release);
-    return NamePrefix + digits + NameSuffix;
+    return PartName(NamePrefix, NumberDigits, NameSuffix, number);
 }
 
 void TTruncWriter::Execute()
@@ -226,7 +238,10 @@ void TTruncWriter::Execute()
     PartNumber.store(1, std::memory_order_relaxed);
 
     auto open = [this](std::unique_ptr<TQsHugeFile> &file) {
-        file = std::make_unique<TQsHugeFile>(NextPartName());
+        const std::string name = NextPartName();
+        // Looked at again right before the open truncates it: the file may have changed since the start.
+        CheckNotInput(name, PartSize > 0, m_job.m_inputs);
+        file = std::make_unique<TQsHugeFile>(name);
         file->Rewrite(1);
         PartsWritten.fetch_add(1, std::memory_order_release);
     };
@@ -235,8 +250,9 @@ void TTruncWriter::Execute()
     auto write = [&](const uint8_t *data, int64_t count) {
         WriteAll(*file, data, count);
     };
-    // Writes slot bytes [from, from + count): from the ring, or straight from the inputs.
-    bool copyRange = s.kernelCopy;
+    // Writes slot bytes [from, from + count): from the ring, or straight from the inputs. With a
+    // checksum the output gets exactly the bytes it describes, so they come from the ring.
+    bool copyRange = s.kernelCopy && !m_job.CrcEnabled();
     auto writeSlot = [&](int slot, int64_t from, int64_t count) {
         uint8_t *data = m_job.SlotData(slot);
         if (!copyRange && m_job.m_readBytes) {
@@ -379,6 +395,7 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     }
     m_writer->Mode = settings.splitMode;
     m_crc->Remaining.store(m_crcEnabled ? length : 0);
+    CheckFiles(length);
 
     dotRead = dotWrite = dotCrc = false;
     m_started = true;
@@ -395,6 +412,25 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
         m_crc->m_parked.store(false);
         m_crc->m_thread = std::thread([this] { m_crc->Run(); });
     }
+}
+
+void TFileJob::CheckFiles(int64_t length)
+{
+    m_inputs.clear();
+    const std::vector<std::string> names = m_settings.merge ? m_settings.joinList : std::vector<std::string>{m_reader->FileName};
+    const std::vector<int64_t> sizes = m_settings.merge ? m_settings.joinSizes : std::vector<int64_t>{m_settings.expectedInputSize};
+    m_inputs = CheckInputs(names, sizes);
+    if (m_settings.crcOnly)
+        return;
+    OutputPlan plan;
+    plan.outputName = m_writer->OutputName;
+    plan.parts = m_writer->PartSize > 0;
+    plan.prefix = m_writer->NamePrefix;
+    plan.suffix = m_writer->NameSuffix;
+    plan.digits = m_writer->NumberDigits;
+    if (plan.parts)
+        plan.maxParts = std::max<int64_t>(1, (length + m_writer->PartSize - 1) / m_writer->PartSize);
+    CheckOutputs(plan, m_inputs);
 }
 
 void TFileJob::AbortFileJob()

@@ -2,6 +2,8 @@
 // The copy engine: a reader, a checksum and a writer thread over one 8 MiB ring of slots.
 // Slots are handed on through a one-byte state per slot that only the slot's current owner writes.
 
+#include "engine/jobchecks.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -31,6 +33,11 @@ struct FileJobSettings
 {
     bool merge = false;                 // inputs come from joinList, in order
     std::vector<std::string> joinList;  // plain file names
+    // The size each joinList entry had when it was listed, in the same order; -1 or a missing entry
+    // is not checked. A file whose size differs when the job opens it ends the job.
+    std::vector<int64_t> joinSizes;
+    // The same for the single input of a job without merge.
+    int64_t expectedInputSize = -1;
     bool split = false;                 // output is a "?" mask and partSize applies
     int64_t partSize = 0;
     bool crcOnly = false;               // no writer
@@ -101,6 +108,11 @@ public:
 
 protected:
     void Execute() override;
+
+private:
+    // Every checksummed byte passes here, in order: the one place that folds them.
+    void Fold(const uint8_t *data, size_t length);
+    uint32_t m_crc = 0;
 };
 
 class TTruncWriter : public TWorker
@@ -137,6 +149,9 @@ public:
     TFileJob &operator=(const TFileJob &) = delete;
 
     // Returns at once; the job runs in the workers. A previous job must have ended (AllParked).
+    // Throws EJobRefused, before anything is opened for writing, when an input cannot be read (a
+    // FIFO, socket, character device or folder), an input's size differs from the listed one, or an
+    // output (or a part a split may write) is an input or anything but a file.
     void StartFileJob(const FileJobSettings &settings, const std::string &inputName,
                       const std::string &outputName, int64_t length, int64_t start);
     void AbortFileJob();
@@ -216,6 +231,9 @@ private:
     };
     std::array<std::vector<Piece>, MaxSlots> m_slotPieces;
     bool m_readBytes = true;
+    // The inputs as the job found them at its start: no output may be one of them.
+    std::vector<JobInput> m_inputs;
+    void CheckFiles(int64_t length);
     void ClearPieces();
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_stop{false};

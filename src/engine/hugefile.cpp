@@ -204,13 +204,7 @@ bool TQsHugeFile::KindAllowed(FileKind kind, bool write)
 
 int TQsHugeFile::Refused(FileKind kind, bool write)
 {
-    const char *what = kind == FileKind::Fifo          ? "a FIFO (named pipe)"
-                       : kind == FileKind::Socket      ? "a socket"
-                       : kind == FileKind::CharDevice  ? "a character device"
-                       : kind == FileKind::BlockDevice ? "a block device"
-                                                       : "not a regular file";
-    m_refusal = "\"" + m_fileName + "\" is " + what
-                + (write ? ": only regular files can be written." : ": only regular files and block devices can be read.");
+    m_refusal = KindRefusal(m_fileName, kind, write);
     return EINVAL;
 }
 
@@ -387,6 +381,20 @@ void TQsHugeFile::Check(int code, const char *operation)
 {
     if (code != 0)
         RaiseSystem(operation, code);
+}
+
+std::string KindRefusal(const std::string &name, FileKind kind, bool write)
+{
+    if (kind == FileKind::Missing || kind == FileKind::Regular || (!write && kind == FileKind::BlockDevice))
+        return {};
+    const char *what = kind == FileKind::Fifo          ? "a FIFO (named pipe)"
+                       : kind == FileKind::Socket      ? "a socket"
+                       : kind == FileKind::CharDevice  ? "a character device"
+                       : kind == FileKind::BlockDevice ? "a block device"
+                       : kind == FileKind::Directory   ? "a folder"
+                                                       : "not a regular file";
+    return "\"" + name + "\" is " + what
+           + (write ? ": only regular files can be written." : ": only regular files and block devices can be read.");
 }
 
 int64_t HugeFileSize(const std::string &fileName)

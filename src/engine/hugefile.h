@@ -185,6 +185,9 @@ private:
     std::string m_refusal;
 };
 
+// Why a file of this kind cannot be read (or written), naming it; empty when it can.
+std::string KindRefusal(const std::string &name, FileKind kind, bool write);
+
 // Size of a file in bytes, or -1 when it cannot be opened (missing, in use).
 int64_t HugeFileSize(const std::string &fileName);
 
