@@ -197,10 +197,15 @@ int FileHandle::Write(const void *source, int64_t count, int64_t &done)
 int FileHandle::CopyFrom(FileHandle &source, int64_t offset, int64_t count, int64_t &done)
 {
     done = 0;
+    // Refusals that mean "not between these two files", as opposed to a failing transfer.
+    auto classify = [&done](int error) {
+        const bool refused = error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+        return done == 0 && refused ? CopyUnsupported : error;
+    };
     if (const int fault = Fault(FileCall::Copy, source.m_name))
-        return fault;
+        return classify(fault);
     if (const int fault = Fault(FileCall::Copy, m_name))
-        return fault;
+        return classify(fault);
     loff_t from = loff_t(offset);
     while (done < count) {
         ++m_calls;
@@ -209,9 +214,7 @@ int FileHandle::CopyFrom(FileHandle &source, int64_t offset, int64_t count, int6
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            if (done == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
-                return CopyUnsupported;
-            return errno;
+            return classify(errno);
         }
         if (n == 0)
             break;

@@ -38,9 +38,10 @@ void WriteAll(TQsHugeFile &file, const uint8_t *data, int64_t count)
 }
 
 // Appends `count` bytes of `source` from `offset` to `out`, inside the kernel while the system can;
-// otherwise from `scratch`, the ring memory that holds (inRing) or may receive these bytes.
+// otherwise through `scratch`: ring memory that holds these bytes (inRing), or `scratchBytes` of
+// memory that receives them a part at a time.
 void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
-               bool inRing, bool &copyRange)
+               int64_t scratchBytes, bool inRing, bool &copyRange)
 {
     if (copyRange) {
         const int64_t copied = out.CopyRange(source, offset, count);
@@ -56,10 +57,19 @@ void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t co
             scratch += copied;
         }
     }
-    if (!inRing && source.ReadAt(scratch, count, offset) < count)
-        throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
-                          HelpSystemCall);
-    WriteAll(out, scratch, count);
+    if (inRing) {
+        WriteAll(out, scratch, count);
+        return;
+    }
+    while (count > 0) {
+        const int64_t step = std::min(count, scratchBytes);
+        if (source.ReadAt(scratch, step, offset) < step)
+            throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
+                              HelpSystemCall);
+        WriteAll(out, scratch, step);
+        offset += step;
+        count -= step;
+    }
 }
 
 } // namespace
@@ -132,7 +142,7 @@ void TTruncReader::Execute()
 
     int slot = 0;
     do {
-        int64_t chunk = std::min<int64_t>(m_job.BlockSize(), Remaining.load(std::memory_order_relaxed));
+        int64_t chunk = std::min<int64_t>(m_job.SlotBytes(), Remaining.load(std::memory_order_relaxed));
         if (!m_job.WaitForSlot(slot, 0, true))
             break;
         m_job.dotRead.store(true, std::memory_order_relaxed);
@@ -263,7 +273,8 @@ void TTruncWriter::Execute()
         for (const TFileJob::Piece &piece : m_job.m_slotPieces[size_t(slot)]) {
             const int64_t begin = std::max(from, at), end = std::min(from + count, at + piece.length);
             if (begin < end)
-                CopyPiece(*file, *piece.file, piece.offset + (begin - at), end - begin, data + begin,
+                CopyPiece(*file, *piece.file, piece.offset + (begin - at), end - begin,
+                          m_job.m_readBytes ? data + begin : data, m_job.m_readBytes ? end - begin : RingBytes,
                           m_job.m_readBytes, copyRange);
             at += piece.length;
         }

@@ -21,6 +21,7 @@ constexpr int32_t RingBytes = 8388608;
 constexpr int MaxSlots = 64;
 constexpr int MaxParallel = 16;
 constexpr int HeaderCopyBytes = 8192;
+constexpr int64_t KernelCopyChunk = 256 * 1024 * 1024;
 
 enum class SplitMode : uint8_t {
     Everywhere = 0,   // "split whereever possible"
@@ -201,7 +202,11 @@ private:
     friend class TCRCComputer;
     friend class TTruncWriter;
 
-    uint8_t *SlotData(int slot) { return m_buffer.get() + int64_t(slot) * m_blockSize; }
+    // Without a checksum or pack search no byte enters the ring: a slot only lists where its bytes
+    // lie, so it covers far more than the ring (one kernel copy per chunk, progress still moving),
+    // and the whole ring is the writer's scratch memory when the kernel cannot copy.
+    int64_t SlotBytes() const { return m_readBytes ? m_blockSize : KernelCopyChunk; }
+    uint8_t *SlotData(int slot) { return m_buffer.get() + (m_readBytes ? int64_t(slot) * m_blockSize : 0); }
     // Hand a slot on and wake whoever waits for it.
     void SetSlotState(int slot, uint8_t state);
     // Waits until the slot has `state`; false when the job is stopping instead.
