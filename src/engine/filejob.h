@@ -70,6 +70,8 @@ public:
 protected:
     void Run();
     virtual void Execute() = 0;
+    // Lowers a shared counter without going below zero: an abort may zero it while its owner works.
+    static void Consume(std::atomic<int64_t> &counter, int64_t bytes);
     TFileJob &m_job;
 
 private:
