@@ -126,7 +126,7 @@ void TTruncReader::Execute()
             }
         }
         m_job.m_slotFill[size_t(slot)] = fill;
-        m_job.SetSlotState(slot, m_job.CrcEnabled() ? 1 : 2);
+        m_job.SetSlotState(slot, m_job.CrcEnabled() && !m_job.m_foldOutput ? 1 : 2);
         slot = (slot + 1) % m_job.SlotCount();
         m_job.dotRead.store(false, std::memory_order_relaxed);
     } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
@@ -206,7 +206,10 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     }
 
     m_crcEnabled = settings.computeCrc || settings.crcOnly;
-    m_readBytes = m_crcEnabled || settings.advanced;
+    // The kernel copies far faster than bytes can be written from memory here, so a copy with a
+    // checksum is a kernel copy whose written bytes are read back and folded.
+    m_foldOutput = m_crcEnabled && !settings.crcOnly && settings.kernelCopy && !settings.advanced;
+    m_readBytes = (m_crcEnabled && !m_foldOutput) || settings.advanced;
     ClearPieces();
     for (auto &state : m_slotState)
         state.store(0, std::memory_order_relaxed);
@@ -232,14 +235,15 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     m_started = true;
 
     // A worker that does not run counts as parked from the outset.
-    m_running.store(1 + (settings.crcOnly ? 0 : 1) + (m_crcEnabled ? 1 : 0));
+    const bool crcThread = m_crcEnabled && !m_foldOutput;
+    m_running.store(1 + (settings.crcOnly ? 0 : 1) + (crcThread ? 1 : 0));
     m_reader->m_parked.store(false);
     m_reader->m_thread = std::thread([this] { m_reader->Run(); });
     if (!settings.crcOnly) {
         m_writer->m_parked.store(false);
         m_writer->m_thread = std::thread([this] { m_writer->Run(); });
     }
-    if (m_crcEnabled) {
+    if (crcThread) {
         m_crc->m_parked.store(false);
         m_crc->m_thread = std::thread([this] { m_crc->Run(); });
     }

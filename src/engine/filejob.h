@@ -109,12 +109,15 @@ public:
     using TWorker::TWorker;
     std::atomic<uint32_t> Crc{0};
 
+    // Every checksummed byte passes here, in order: the one place that folds them. The checksum
+    // thread calls it on ring slots; in a kernel copy the writer calls it on the bytes it reads back
+    // from the output (then the checksum thread does not run).
+    void Fold(const uint8_t *data, size_t length);
+
 protected:
     void Execute() override;
 
 private:
-    // Every checksummed byte passes here, in order: the one place that folds them.
-    void Fold(const uint8_t *data, size_t length);
     uint32_t m_crc = 0;
 };
 
@@ -238,6 +241,8 @@ private:
     };
     std::array<std::vector<Piece>, MaxSlots> m_slotPieces;
     bool m_readBytes = true;
+    // A copy with a checksum that the kernel makes: the writer folds the output's bytes.
+    bool m_foldOutput = false;
     // The inputs as the job found them at its start: no output may be one of them.
     std::vector<JobInput> m_inputs;
     void CheckFiles(int64_t length);

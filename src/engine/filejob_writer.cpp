@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace kbx {
 
@@ -31,11 +32,24 @@ void WriteAll(TQsHugeFile &file, const uint8_t *data, int64_t count)
 // Appends `count` bytes of `source` from `offset` to `out`, inside the kernel while the system can;
 // otherwise through `scratch`: ring memory that holds these bytes (inRing), or `scratchBytes` of
 // memory that receives them a part at a time.
+// `fold`, when set, receives every byte that reached the output, in order.
+using FoldFn = std::function<void(const uint8_t *, int64_t)>;
+
 void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
-               int64_t scratchBytes, bool inRing, bool &copyRange)
+               int64_t scratchBytes, bool inRing, bool &copyRange, const FoldFn &fold)
 {
     if (copyRange) {
+        const int64_t at = out.FilePos();
         const int64_t copied = out.CopyRange(source, offset, count);
+        // What the checksum describes is what the output holds: read it back from there.
+        for (int64_t done = 0; fold && done < copied;) {
+            const int64_t step = std::min(copied - done, scratchBytes);
+            if (out.ReadAt(scratch, step, at + done) < step)
+                throw EQsHugeFile("Unexpected end of file \"" + out.FileName() + "\": it is shorter than what was written to it.",
+                                  HelpSystemCall);
+            fold(scratch, step);
+            done += step;
+        }
         if (copied == count)
             return;
         if (copied < 0) {
@@ -50,6 +64,8 @@ void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t co
     }
     if (inRing) {
         WriteAll(out, scratch, count);
+        if (fold)
+            fold(scratch, count);
         return;
     }
     while (count > 0) {
@@ -58,6 +74,8 @@ void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t co
             throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
                               HelpSystemCall);
         WriteAll(out, scratch, step);
+        if (fold)
+            fold(scratch, step);
         offset += step;
         count -= step;
     }
@@ -113,8 +131,15 @@ void TTruncWriter::Execute()
     };
     // Writes slot bytes [from, from + count): from the ring, or straight from the inputs. With a
     // checksum the output gets exactly the bytes it describes, so they come from the ring.
-    bool copyRange = s.kernelCopy && !m_job.CrcEnabled();
-    auto writeSlot = [&](int slot, int64_t from, int64_t count) {
+    bool copyRange = s.kernelCopy && (!m_job.CrcEnabled() || m_job.m_foldOutput);
+    TCRCComputer &checksum = m_job.Checksum();
+    const FoldFn fold = [&checksum](const uint8_t *data, int64_t length) {
+        checksum.Fold(data, size_t(length));
+        Consume(checksum.Remaining, length);
+    };
+    const FoldFn noFold;
+    // `primary` is false for the repeated bytes of "duplicate data", which the checksum has seen.
+    auto writeSlot = [&](int slot, int64_t from, int64_t count, bool primary = true) {
         uint8_t *data = m_job.SlotData(slot);
         if (!copyRange && m_job.m_readBytes) {
             write(data + from, count);
@@ -126,7 +151,7 @@ void TTruncWriter::Execute()
             if (begin < end)
                 CopyPiece(*file, *piece.file, piece.offset + (begin - at), end - begin,
                           m_job.m_readBytes ? data + begin : data, m_job.m_readBytes ? end - begin : RingBytes,
-                          m_job.m_readBytes, copyRange);
+                          m_job.m_readBytes, copyRange, m_job.m_foldOutput && primary ? fold : noFold);
             at += piece.length;
         }
     };
@@ -174,7 +199,7 @@ void TTruncWriter::Execute()
                         if (s.copyHeader)
                             write(m_job.Reader().HeaderCopy(), m_job.Reader().HeaderLength());
                         if (s.duplicate)
-                            writeSlot(slot, pos, count);
+                            writeSlot(slot, pos, count, false);
                     }
                 } else if (count == 0) {
                     break;  // aborted: nothing more belongs in this part

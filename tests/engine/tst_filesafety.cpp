@@ -2,7 +2,6 @@
 // change, fail or are not files at all, locks, and names that are not valid UTF-8.
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -260,31 +259,6 @@ private slots:
         QVERIFY(Refusal(s, "/dev/zero", Path("out.bin"), 10).find("a character device") != std::string::npos);
         QVERIFY(Refusal(s, Path("a.bin"), "/dev/null", 1000).find("a character device") != std::string::npos);
         QVERIFY(!QFileInfo::exists(Q(Path("out.bin"))));
-    }
-
-    // A loop device is read with its real size; skipped where loop devices cannot be set up.
-    void blockDeviceIsReadWhole()
-    {
-        const QByteArray image = RandomBytes(1 << 20, 8);
-        QVERIFY(WriteFile(Q(Path("disk.img")), image));
-        QProcess attach;
-        attach.start("losetup", {"--find", "--show", "--read-only", Q(Path("disk.img"))});
-        if (!attach.waitForFinished(10000) || attach.exitCode() != 0)
-            QSKIP("loop devices cannot be set up here");
-        const std::string device = attach.readAllStandardOutput().trimmed().toStdString();
-        struct Detach
-        {
-            std::string device;
-            ~Detach() { QProcess::execute("losetup", {"--detach", QString::fromStdString(device)}); }
-        } detach{device};
-        QCOMPARE(HugeFileSize(device), int64_t(image.size()));
-        FileJobSettings s;
-        s.computeCrc = true;
-        s.expectedInputSize = image.size();
-        TFileJob job;
-        QCOMPARE(Run(job, s, device, Path("copy.img"), image.size()), std::string());
-        QCOMPARE(ReadFile(Q(Path("copy.img"))), image);
-        QCOMPARE(job.Checksum().Crc.load(), TableCrc(0, image));
     }
 
     // Readers share: a merge of "a a" is "a" twice, also while another reader holds the file, and a
