@@ -1,6 +1,7 @@
 // engine-run: one copy-engine job from the command line, for the benchmarks and for trying the
-// engine on real files without the user interface. Exit codes: 0 done, 1 the job failed,
-// 2 the command line is wrong or an input cannot be opened.
+// engine on real files without the user interface. Exit codes: 0 done, 1 the job failed or was
+// refused (an output that is an input, a FIFO or device), 2 the command line is wrong or an input
+// cannot be opened. File names are bytes and pass to the engine untouched.
 
 #include "engine/filejob.h"
 #include "engine/hugefile.h"
@@ -55,6 +56,12 @@ std::string OneLine(std::string text)
 }
 
 struct UsageError
+{
+    std::string message;
+};
+
+// The job is refused as it stands (exit 1, like a job that failed).
+struct JobRefusal
 {
     std::string message;
 };
@@ -194,17 +201,31 @@ Options ParseCommandLine(int argc, char **argv)
 void CheckInputs(Options &o)
 {
     int64_t total = 0, first = 0;
+    std::vector<int64_t> sizes;
     for (const std::string &name : o.inputs) {
         std::error_code ec;
         if (std::filesystem::is_directory(name, ec))
             throw UsageError{"input " + name + " is a folder"};
+        // A FIFO, socket or character device is refused by the engine; say so before measuring it.
+        kbx::FileStatus status;
+        if (kbx::StatPath(name, status) == 0) {
+            const std::string refusal = kbx::KindRefusal(name, status.kind, false);
+            if (!refusal.empty())
+                throw JobRefusal{refusal};
+        }
         int64_t size = kbx::HugeFileSize(name);
         if (size < 0)
             throw UsageError{"cannot open input " + name};
         if (&name == &o.inputs.front())
             first = size;
         total += size;
+        sizes.push_back(size);
     }
+    // The engine refuses an input whose size changes between this look and its open.
+    if (o.settings.merge)
+        o.settings.joinSizes = sizes;
+    else
+        o.settings.expectedInputSize = sizes.front();
     int64_t start = o.start.value_or(0);
     if (start > first)
         throw UsageError{"--start " + std::to_string(start) + " lies past the end of " +
@@ -230,6 +251,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "error: %s\n", e.message.c_str());
         std::fputs("try engine-run --help\n", stderr);
         return ExitUsage;
+    } catch (const JobRefusal &e) {
+        std::fprintf(stderr, "error: %s\n", e.message.c_str());
+        return ExitFailed;
     }
 
     const std::string inputName = o.settings.merge ? std::string() : o.inputs.front();

@@ -2,12 +2,16 @@
 # Installs what building, testing and looking at Kinbox need on Debian 12, and nothing when it is all there.
 #   scripts/install-deps.sh          build and test dependencies
 #   scripts/install-deps.sh --gui    also what running under Xvfb and taking screenshots needs
+#   scripts/install-deps.sh --bench  also what the benchmarks' optional cases need (an XFS image)
 set -euo pipefail
 
 pkgs=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl-dev libdeflate-dev
       clang libclang-rt-14-dev ffmpeg dvdauthor)
 if [ "${1:-}" = "--gui" ]; then
     pkgs+=(xvfb xauth xdotool imagemagick dbus x11-utils fonts-dejavu-core)
+fi
+if [ "${1:-}" = "--bench" ]; then
+    pkgs+=(xfsprogs)
 fi
 
 missing=()

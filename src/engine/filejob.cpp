@@ -1,98 +1,24 @@
 #include "engine/filejob.h"
 
 #include "engine/crc32.h"
+#include "engine/filehandle.h"
 #include "engine/hugefile.h"
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
-#include <mutex>
-#include <cerrno>
-#include <cstdlib>
 #include <new>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace kbx {
 
-namespace {
+// --- workers -------------------------------------------------------------------------------------
 
-constexpr size_t HugePageBytes = 2 * 1024 * 1024;
-
-// Lowers a shared counter without going below zero: an abort may zero it while its owner works.
-void Consume(std::atomic<int64_t> &counter, int64_t bytes)
+void TWorker::Consume(std::atomic<int64_t> &counter, int64_t bytes)
 {
     int64_t current = counter.load(std::memory_order_relaxed);
     while (!counter.compare_exchange_weak(current, std::max<int64_t>(0, current - bytes),
                                           std::memory_order_release, std::memory_order_relaxed)) {
     }
 }
-
-void WriteAll(TQsHugeFile &file, const uint8_t *data, int64_t count)
-{
-    if (count <= 0)
-        return;
-    int64_t written = 0;
-    file.BlockWrite(data, count, written);
-    if (written != count) {
-        int code = int(file.LastError());
-        std::string text = "TQsHugeFile.BlockWrite(" + file.FileName() + ") failed. ";
-        text += code ? std::string("Systemfehler.  Code: ") + std::to_string(code) + ".\r\n" + std::strerror(code)
-                     : std::string("Only ") + std::to_string(written) + " of " + std::to_string(count)
-                           + " bytes could be written.";
-        throw EQsHugeFile(text, code ? HelpSystemError : HelpSystemCall);
-    }
-}
-
-// Appends `count` bytes of `source` from `offset` to `out`, inside the kernel while the system can;
-// otherwise from `scratch`, the ring memory that holds (inRing) or may receive these bytes.
-void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
-               bool inRing, bool &copyRange)
-{
-    if (copyRange) {
-        const int64_t copied = out.CopyRange(source, offset, count);
-        if (copied == count)
-            return;
-        if (copied < 0) {
-            copyRange = false;
-        } else {
-            int code = int(out.LastError());
-            if (code != 0)
-                throw EQsHugeFile("TQsHugeFile.BlockWrite(" + out.FileName() + ") failed. Systemfehler.  Code: "
-                                      + std::to_string(code) + ".\r\n" + std::strerror(code),
-                                  HelpSystemError);
-            throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
-                              HelpSystemCall);
-        }
-    }
-    int64_t done = inRing ? count : 0;
-    while (done < count) {
-        const ssize_t got = ::pread(source.Handle(), scratch + done, size_t(count - done), off_t(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw EQsHugeFile("TQsHugeFile.BlockRead(" + source.FileName() + ") failed. Systemfehler.  Code: "
-                                  + std::to_string(errno) + ".\r\n" + std::strerror(errno),
-                              HelpSystemError);
-        if (got == 0)
-            throw EQsHugeFile("Unexpected end of file \"" + source.FileName() + "\": it is shorter than when the job started.",
-                              HelpSystemCall);
-        done += got;
-    }
-    WriteAll(out, scratch, count);
-}
-
-// Without this, writing past a file-size limit kills the whole program instead of failing the write.
-void IgnoreFileSizeSignal()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { std::signal(SIGXFSZ, SIG_IGN); });
-}
-
-} // namespace
-
-// --- workers -------------------------------------------------------------------------------------
 
 void TWorker::Run()
 {
@@ -120,7 +46,8 @@ std::string TTruncReader::NextInputName()
         return FileName;
     int32_t index = FileIndex.load(std::memory_order_relaxed);
     if (index >= int32_t(s.joinList.size()))
-        throw EQsHugeFile("The list of input files is exhausted before the job is complete.", HelpSystemCall);
+        throw EQsHugeFile("The list of input files is exhausted after \"" + FileName + "\" before the job is complete.",
+                          HelpSystemCall);
     FileName = s.joinList[size_t(index)];
     FileIndex.store(index + 1, std::memory_order_release);
     return FileName;
@@ -128,8 +55,13 @@ std::string TTruncReader::NextInputName()
 
 std::shared_ptr<TQsHugeFile> TTruncReader::OpenNextInput()
 {
-    auto file = std::make_shared<TQsHugeFile>(NextInputName(), AttributeNormal, GenericRead, 0);
+    // Shared: the same file may be read twice at once (a merge of "a a"), and others may read it too.
+    auto file = std::make_shared<TQsHugeFile>(NextInputName(), AttributeNormal, GenericRead, ShareRead);
     file->Reset(1);
+    const FileJobSettings &s = m_job.Settings();
+    const size_t index = size_t(FileIndex.load(std::memory_order_relaxed) - 1);
+    const int64_t listed = !s.merge ? s.expectedInputSize : index < s.joinSizes.size() ? s.joinSizes[index] : -1;
+    CheckListedSize(FileName, listed, file->FileSize());
     return file;
 }
 
@@ -154,7 +86,7 @@ void TTruncReader::Execute()
 
     int slot = 0;
     do {
-        int64_t chunk = std::min<int64_t>(m_job.BlockSize(), Remaining.load(std::memory_order_relaxed));
+        int64_t chunk = std::min<int64_t>(m_job.SlotBytes(), Remaining.load(std::memory_order_relaxed));
         if (!m_job.WaitForSlot(slot, 0, true))
             break;
         m_job.dotRead.store(true, std::memory_order_relaxed);
@@ -164,9 +96,15 @@ void TTruncReader::Execute()
         int64_t fill = 0;
         while (chunk > 0) {
             int64_t got = 0;
-            if (readBytes)
+            if (readBytes) {
                 file->BlockRead(data + fill, chunk, got);
-            else
+                // A failing read inside a large transfer comes back short, with its reason kept.
+                if (got < chunk && file->LastError() != 0)
+                    throw EQsHugeFile("TQsHugeFile.BlockRead(" + FileName + ") failed. Systemfehler.  Code: "
+                                          + std::to_string(file->LastError()) + ".\r\n"
+                                          + SystemMessage(int(file->LastError())),
+                                      HelpSystemError);
+            } else
                 got = std::clamp<int64_t>(size - position, 0, chunk);
             if (got > 0)
                 pieces.push_back({file, position, got});
@@ -188,7 +126,7 @@ void TTruncReader::Execute()
             }
         }
         m_job.m_slotFill[size_t(slot)] = fill;
-        m_job.SetSlotState(slot, m_job.CrcEnabled() ? 1 : 2);
+        m_job.SetSlotState(slot, m_job.CrcEnabled() && !m_job.m_foldOutput ? 1 : 2);
         slot = (slot + 1) % m_job.SlotCount();
         m_job.dotRead.store(false, std::memory_order_relaxed);
     } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
@@ -198,7 +136,7 @@ void TTruncReader::Execute()
 void TCRCComputer::Execute()
 {
     const bool crcOnly = m_job.Settings().crcOnly;
-    uint32_t crc = 0;
+    m_crc = 0;
     Crc.store(0, std::memory_order_relaxed);
     Remaining.store(m_job.Reader().TotalLength, std::memory_order_release);
     int slot = 0;
@@ -207,8 +145,7 @@ void TCRCComputer::Execute()
             break;
         m_job.dotCrc.store(true, std::memory_order_relaxed);
         int64_t fill = m_job.m_slotFill[size_t(slot)];
-        crc = CrcUpdate(crc, m_job.SlotData(slot), size_t(fill));
-        Crc.store(crc, std::memory_order_relaxed);
+        Fold(m_job.SlotData(slot), size_t(fill));
         Consume(Remaining, fill);
         m_job.SetSlotState(slot, crcOnly ? 0 : 2);
         slot = (slot + 1) % m_job.SlotCount();
@@ -216,126 +153,10 @@ void TCRCComputer::Execute()
     } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
 }
 
-void TTruncWriter::ParseMask()
+void TCRCComputer::Fold(const uint8_t *data, size_t length)
 {
-    size_t p = OutputName.find('?');
-    if (p == std::string::npos) {
-        NamePrefix = OutputName;
-        NameSuffix.clear();
-        NumberDigits = 2;
-        return;
-    }
-    size_t end = OutputName.find_first_not_of('?', p);
-    if (end == std::string::npos)
-        end = OutputName.size();
-    NamePrefix = OutputName.substr(0, p);
-    NumberDigits = int32_t(end - p);
-    NameSuffix = OutputName.substr(end);
-}
-
-std::string TTruncWriter::NextPartName()
-{
-    if (PartSize == 0)
-        return OutputName;
-    int32_t number = PartNumber.load(std::memory_order_relaxed);
-    std::string digits = std::to_string(number);
-    if (int32_t(digits.size()) < NumberDigits)
-        digits.insert(0, size_t(NumberDigits) - digits.size(), '0');
-    PartNumber.store(number + 1, std::memory_order_release);
-    return NamePrefix + digits + NameSuffix;
-}
-
-void TTruncWriter::Execute()
-{
-    const FileJobSettings &s = m_job.Settings();
-    Remaining.store(TotalLength, std::memory_order_release);
-    PartNumber.store(1, std::memory_order_relaxed);
-
-    auto open = [this](std::unique_ptr<TQsHugeFile> &file) {
-        file = std::make_unique<TQsHugeFile>(NextPartName());
-        file->Rewrite(1);
-        PartsWritten.fetch_add(1, std::memory_order_release);
-    };
-    std::unique_ptr<TQsHugeFile> file;
-    open(file);
-    auto write = [&](const uint8_t *data, int64_t count) {
-        WriteAll(*file, data, count);
-    };
-    // Writes slot bytes [from, from + count): from the ring, or straight from the inputs.
-    bool copyRange = s.kernelCopy;
-    auto writeSlot = [&](int slot, int64_t from, int64_t count) {
-        uint8_t *data = m_job.SlotData(slot);
-        if (!copyRange && m_job.m_readBytes) {
-            write(data + from, count);
-            return;
-        }
-        int64_t at = 0;
-        for (const TFileJob::Piece &piece : m_job.m_slotPieces[size_t(slot)]) {
-            const int64_t begin = std::max(from, at), end = std::min(from + count, at + piece.length);
-            if (begin < end)
-                CopyPiece(*file, *piece.file, piece.offset + (begin - at), end - begin, data + begin,
-                          m_job.m_readBytes, copyRange);
-            at += piece.length;
-        }
-    };
-
-    int64_t partLeft = PartSize;
-    int slot = 0;
-    do {
-        int64_t pos = 0;
-        if (!m_job.WaitForSlot(slot, 2, false))
-            break;
-        m_job.dotWrite.store(true, std::memory_order_relaxed);
-        const uint8_t *data = m_job.SlotData(slot);
-        const int64_t fill = m_job.m_slotFill[size_t(slot)];
-        if (PartSize == 0) {
-            writeSlot(slot, 0, fill);
-            Consume(Remaining, fill);
-        } else {
-            while (pos < fill) {
-                int64_t count = 0;
-                if (partLeft > 0) {
-                    count = std::min(fill - pos, partLeft);
-                    writeSlot(slot, pos, count);
-                    partLeft -= count;
-                    Consume(Remaining, count);
-                }
-                if (partLeft <= 0 && Remaining.load(std::memory_order_acquire) > 0) {
-                    int64_t r = -1;
-                    if (s.advanced) {
-                        int64_t from = pos + count;
-                        r = TFileJob::FindSplitPoint(data + from, fill - from, Mode);
-                        if (r < 0)
-                            r = -1;
-                        int64_t take = r > 0 ? r : (r < 0 ? fill - from : 0);
-                        if (take > 0) {
-                            writeSlot(slot, from, take);
-                            partLeft -= take;
-                            Consume(Remaining, take);
-                            count += take;
-                        }
-                    }
-                    if (!(s.advanced && r < 0)) {
-                        partLeft = PartSize;
-                        file->Close();
-                        open(file);
-                        if (s.copyHeader)
-                            write(m_job.Reader().HeaderCopy(), m_job.Reader().HeaderLength());
-                        if (s.duplicate)
-                            writeSlot(slot, pos, count);
-                    }
-                } else if (count == 0) {
-                    break;  // aborted: nothing more belongs in this part
-                }
-                pos += count;
-            }
-        }
-        m_job.m_slotPieces[size_t(slot)].clear();
-        m_job.SetSlotState(slot, 0);
-        slot = (slot + 1) % m_job.SlotCount();
-        m_job.dotWrite.store(false, std::memory_order_relaxed);
-    } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
-    file->Close();
+    m_crc = CrcUpdate(m_crc, data, length);
+    Crc.store(m_crc, std::memory_order_relaxed);
 }
 
 // --- the job -------------------------------------------------------------------------------------
@@ -379,16 +200,16 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     m_crc = std::make_unique<TCRCComputer>(*this);
     m_writer = std::make_unique<TTruncWriter>(*this);
     if (!m_buffer) {
-        // Huge pages where the system offers them: 4 MiB transfers through 4 KiB pages spend much
-        // of their time on address translation.
-        m_buffer.reset(static_cast<uint8_t *>(std::aligned_alloc(HugePageBytes, RingBytes)));
+        m_buffer.reset(static_cast<uint8_t *>(AllocRing(RingBytes)));
         if (!m_buffer)
             throw std::bad_alloc();
-        ::madvise(m_buffer.get(), RingBytes, MADV_HUGEPAGE);
     }
 
     m_crcEnabled = settings.computeCrc || settings.crcOnly;
-    m_readBytes = m_crcEnabled || settings.advanced;
+    // The kernel copies far faster than bytes can be written from memory here, so a copy with a
+    // checksum is a kernel copy whose written bytes are read back and folded.
+    m_foldOutput = m_crcEnabled && !settings.crcOnly && settings.kernelCopy && !settings.advanced;
+    m_readBytes = (m_crcEnabled && !m_foldOutput) || settings.advanced;
     ClearPieces();
     for (auto &state : m_slotState)
         state.store(0, std::memory_order_relaxed);
@@ -408,22 +229,43 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     }
     m_writer->Mode = settings.splitMode;
     m_crc->Remaining.store(m_crcEnabled ? length : 0);
+    CheckFiles(length);
 
     dotRead = dotWrite = dotCrc = false;
     m_started = true;
 
     // A worker that does not run counts as parked from the outset.
-    m_running.store(1 + (settings.crcOnly ? 0 : 1) + (m_crcEnabled ? 1 : 0));
+    const bool crcThread = m_crcEnabled && !m_foldOutput;
+    m_running.store(1 + (settings.crcOnly ? 0 : 1) + (crcThread ? 1 : 0));
     m_reader->m_parked.store(false);
     m_reader->m_thread = std::thread([this] { m_reader->Run(); });
     if (!settings.crcOnly) {
         m_writer->m_parked.store(false);
         m_writer->m_thread = std::thread([this] { m_writer->Run(); });
     }
-    if (m_crcEnabled) {
+    if (crcThread) {
         m_crc->m_parked.store(false);
         m_crc->m_thread = std::thread([this] { m_crc->Run(); });
     }
+}
+
+void TFileJob::CheckFiles(int64_t length)
+{
+    m_inputs.clear();
+    const std::vector<std::string> names = m_settings.merge ? m_settings.joinList : std::vector<std::string>{m_reader->FileName};
+    const std::vector<int64_t> sizes = m_settings.merge ? m_settings.joinSizes : std::vector<int64_t>{m_settings.expectedInputSize};
+    m_inputs = CheckInputs(names, sizes);
+    if (m_settings.crcOnly)
+        return;
+    OutputPlan plan;
+    plan.outputName = m_writer->OutputName;
+    plan.parts = m_writer->PartSize > 0;
+    plan.prefix = m_writer->NamePrefix;
+    plan.suffix = m_writer->NameSuffix;
+    plan.digits = m_writer->NumberDigits;
+    if (plan.parts)
+        plan.maxParts = std::max<int64_t>(1, (length + m_writer->PartSize - 1) / m_writer->PartSize);
+    CheckOutputs(plan, m_inputs);
 }
 
 void TFileJob::AbortFileJob()
@@ -486,7 +328,7 @@ void TFileJob::ReleaseBuffer()
 
 void TFileJob::FreeRing::operator()(uint8_t *p) const
 {
-    std::free(p);
+    kbx::FreeRing(p);
 }
 
 void TFileJob::Signal()

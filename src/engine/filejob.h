@@ -2,6 +2,8 @@
 // The copy engine: a reader, a checksum and a writer thread over one 8 MiB ring of slots.
 // Slots are handed on through a one-byte state per slot that only the slot's current owner writes.
 
+#include "engine/jobchecks.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -19,6 +21,7 @@ constexpr int32_t RingBytes = 8388608;
 constexpr int MaxSlots = 64;
 constexpr int MaxParallel = 16;
 constexpr int HeaderCopyBytes = 8192;
+constexpr int64_t KernelCopyChunk = 256 * 1024 * 1024;
 
 enum class SplitMode : uint8_t {
     Everywhere = 0,   // "split whereever possible"
@@ -31,6 +34,11 @@ struct FileJobSettings
 {
     bool merge = false;                 // inputs come from joinList, in order
     std::vector<std::string> joinList;  // plain file names
+    // The size each joinList entry had when it was listed, in the same order; -1 or a missing entry
+    // is not checked. A file whose size differs when the job opens it ends the job.
+    std::vector<int64_t> joinSizes;
+    // The same for the single input of a job without merge.
+    int64_t expectedInputSize = -1;
     bool split = false;                 // output is a "?" mask and partSize applies
     int64_t partSize = 0;
     bool crcOnly = false;               // no writer
@@ -62,6 +70,8 @@ public:
 protected:
     void Run();
     virtual void Execute() = 0;
+    // Lowers a shared counter without going below zero: an abort may zero it while its owner works.
+    static void Consume(std::atomic<int64_t> &counter, int64_t bytes);
     TFileJob &m_job;
 
 private:
@@ -99,8 +109,16 @@ public:
     using TWorker::TWorker;
     std::atomic<uint32_t> Crc{0};
 
+    // Every checksummed byte passes here, in order: the one place that folds them. The checksum
+    // thread calls it on ring slots; in a kernel copy the writer calls it on the bytes it reads back
+    // from the output (then the checksum thread does not run).
+    void Fold(const uint8_t *data, size_t length);
+
 protected:
     void Execute() override;
+
+private:
+    uint32_t m_crc = 0;
 };
 
 class TTruncWriter : public TWorker
@@ -137,6 +155,9 @@ public:
     TFileJob &operator=(const TFileJob &) = delete;
 
     // Returns at once; the job runs in the workers. A previous job must have ended (AllParked).
+    // Throws EJobRefused, before anything is opened for writing, when an input cannot be read (a
+    // FIFO, socket, character device or folder), an input's size differs from the listed one, or an
+    // output (or a part a split may write) is an input or anything but a file.
     void StartFileJob(const FileJobSettings &settings, const std::string &inputName,
                       const std::string &outputName, int64_t length, int64_t start);
     void AbortFileJob();
@@ -186,7 +207,11 @@ private:
     friend class TCRCComputer;
     friend class TTruncWriter;
 
-    uint8_t *SlotData(int slot) { return m_buffer.get() + int64_t(slot) * m_blockSize; }
+    // Without a checksum or pack search no byte enters the ring: a slot only lists where its bytes
+    // lie, so it covers far more than the ring (one kernel copy per chunk, progress still moving),
+    // and the whole ring is the writer's scratch memory when the kernel cannot copy.
+    int64_t SlotBytes() const { return m_readBytes ? m_blockSize : KernelCopyChunk; }
+    uint8_t *SlotData(int slot) { return m_buffer.get() + (m_readBytes ? int64_t(slot) * m_blockSize : 0); }
     // Hand a slot on and wake whoever waits for it.
     void SetSlotState(int slot, uint8_t state);
     // Waits until the slot has `state`; false when the job is stopping instead.
@@ -216,6 +241,11 @@ private:
     };
     std::array<std::vector<Piece>, MaxSlots> m_slotPieces;
     bool m_readBytes = true;
+    // A copy with a checksum that the kernel makes: the writer folds the output's bytes.
+    bool m_foldOutput = false;
+    // The inputs as the job found them at its start: no output may be one of them.
+    std::vector<JobInput> m_inputs;
+    void CheckFiles(int64_t length);
     void ClearPieces();
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_stop{false};

@@ -2,8 +2,11 @@
 // A file with 64-bit positions, a fixed record size and an optional private buffer that turns many
 // small transfers into few large ones. Standard C++ and POSIX only.
 
+#include "engine/filehandle.h"
+
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -18,6 +21,7 @@ enum HugeFileHelp : int {
     HelpNoBuffer = 1005,
     HelpWriteWhileReading = 1006,
     HelpReadWhileWriting = 1007,
+    HelpWrongKind = 1008,       // a FIFO, socket or device where a file belongs
 };
 
 class EQsHugeFile : public std::runtime_error
@@ -85,6 +89,9 @@ public:
     // source's end or on a failure (LastError then says why), or -1 when the system cannot copy
     // between these two files at all and the caller must move the bytes itself.
     int64_t CopyRange(TQsHugeFile &source, int64_t offset, int64_t count);
+    // Reads `count` bytes at byte `offset` without moving the position or touching the buffer;
+    // returns the bytes read, fewer at the end. A failing read raises the "BlockRead" error.
+    int64_t ReadAt(void *destination, int64_t count, int64_t offset);
     void Seek(int64_t record);
     int64_t FilePos();
     int64_t FileSize();
@@ -109,9 +116,11 @@ public:
     uint32_t RecordSize() const { return m_recordSize; }
     uint32_t LastError() const { return m_lastError; }
     const std::string &FileName() const { return m_fileName; }
-    int Handle() const { return m_handle; }
+    int Handle() const { return m_file->Native(); }
     // System calls made on the handle so far: lets tests see that a seek inside the buffer costs none.
-    uint64_t SystemCalls() const { return m_systemCalls; }
+    uint64_t SystemCalls() const { return m_file->Calls(); }
+    // Why the last open refused the file for its kind (a FIFO, socket or device), else empty.
+    const std::string &Refusal() const { return m_refusal; }
 
 protected:
     virtual int OpenFile(bool rewrite, uint32_t lockTimeoutMs, uint32_t retryDelayMs);
@@ -133,13 +142,16 @@ private:
                  uint32_t lockTimeoutMs, uint32_t retryDelayMs);
     int64_t SysRead(uint8_t *destination, int64_t count, int &error);
     int64_t SysWrite(const uint8_t *source, int64_t count, int &error);
-    bool SysSeek(int64_t offset);
     int64_t SysSize(int &error);
     // Seek to a byte offset: BufferedWrite may need a position that is not a whole record.
     void SeekBytes(int64_t target, bool internal);
     void EnableCompression();
     // Closes the system handle; returns the errno of a failing close, else 0.
     int ReleaseHandle();
+    void Check(int code, const char *operation);
+    static bool KindAllowed(FileKind kind, bool write);
+    int Refused(FileKind kind, bool write);
+    int RefuseKind(bool write);
 
     uint32_t m_recordSize = 1;
     uint8_t *m_bufferMemory = nullptr;
@@ -160,7 +172,7 @@ private:
     bool m_noOsBuffering;
     uint32_t m_attributes;
     bool m_halfClosed = false;
-    int m_handle = -1;
+    std::unique_ptr<FileHandle> m_file = std::make_unique<FileHandle>();
     bool m_isOpen = false;
     int64_t m_lastSize = 0;
     bool m_lockBuffer = false;
@@ -170,8 +182,11 @@ private:
     bool m_shareGiven;
     uint32_t m_lastError = 0;
     uint32_t m_allocatedSize = 0;
-    uint64_t m_systemCalls = 0;
+    std::string m_refusal;
 };
+
+// Why a file of this kind cannot be read (or written), naming it; empty when it can.
+std::string KindRefusal(const std::string &name, FileKind kind, bool write);
 
 // Size of a file in bytes, or -1 when it cannot be opened (missing, in use).
 int64_t HugeFileSize(const std::string &fileName);
