@@ -88,6 +88,8 @@ private:
     void buildMenu();
     void ShowTitleInfo(bool withSender);
     void showReadError();
+    // A search that found nothing readable: the previous disc's titles, details and merge go.
+    void clearDisc();
     void setStatus(int panel, const QString &text);
     QString titleFile(int titleIndex) const;
 

@@ -69,6 +69,26 @@ void TBackupPage::showReadError()
                                         + Tr("You can immediately quit the player after it has first accessed the DVD."));
 }
 
+void TBackupPage::clearDisc()
+{
+    {
+        const QSignalBlocker blocker(bak_Titles);
+        bak_Titles->clear();
+    }
+    m_titleSizes.clear();
+    bak_Titles->setEnabled(false);
+    bak_MergeBtn->setEnabled(false);
+    Image_DVD5->setVisible(false);
+    Image_DVD9->setVisible(false);
+    bak_CDs->setVisible(false);
+    StreamBox->clear();
+    StreamBox->setEnabled(false);
+    for (QLineEdit *field : {ct_Region, ct_wx, ct_hy, ct_aspect})
+        field->clear();
+    ct_CSS->setChecked(false);
+    ct_macro->setChecked(false);
+}
+
 void TBackupPage::AddSizeRow(const QString &caption, qint64 size)
 {
     const SizeRowTexts row = SizeRow(size, MediumMB(copyMediaSize->currentText()));
@@ -96,6 +116,7 @@ void TBackupPage::ScanDVD()
     m_dvdPath = result.location.dvdPath;
     m_locationIsFile = result.location.locationIsFile;
     if (m_dvdPath.isEmpty()) {
+        clearDisc();
         setStatus(1, result.status1);
         return;
     }
@@ -104,30 +125,32 @@ void TBackupPage::ScanDVD()
     if (result.readMessage)
         showReadError();
     setStatus(1, result.status1);
-    if (m_probe.MpegKind != MpegNone) {
-        if (!m_locationIsFile) {
-            Image_DVD5->setVisible(result.badge == DvdBadge::Dvd5);
-            Image_DVD9->setVisible(result.badge == DvdBadge::Dvd9);
-        }
-        if (result.hasCapacity)
-            AddSizeRow(Tr("Capacity"), result.capacity);
-        if (result.titlesReplaced) {
-            const QSignalBlocker blocker(bak_Titles);
-            bak_Titles->clear();
-            m_titleSizes.clear();
-            for (qsizetype i = 0; i < result.titleItems.size(); ++i) {
-                if (!m_locationIsFile)
-                    AddSizeRow(QStringLiteral("Title %1").arg(i + 1), result.titleSizes.at(i));
-                bak_Titles->addItem(result.titleItems.at(i));
-                m_titleSizes << result.titleSizes.at(i);
-            }
-        }
-        setStatus(0, result.status0);
+    if (m_probe.MpegKind == MpegNone) {
+        clearDisc();
+        return;
     }
+    if (!m_locationIsFile) {
+        Image_DVD5->setVisible(result.badge == DvdBadge::Dvd5);
+        Image_DVD9->setVisible(result.badge == DvdBadge::Dvd9);
+    }
+    if (result.hasCapacity)
+        AddSizeRow(Tr("Capacity"), result.capacity);
+    if (result.titlesReplaced) {
+        const QSignalBlocker blocker(bak_Titles);
+        bak_Titles->clear();
+        m_titleSizes.clear();
+        for (qsizetype i = 0; i < result.titleItems.size(); ++i) {
+            if (!m_locationIsFile)
+                AddSizeRow(QStringLiteral("Title %1").arg(i + 1), result.titleSizes.at(i));
+            bak_Titles->addItem(result.titleItems.at(i));
+            m_titleSizes << result.titleSizes.at(i);
+        }
+    }
+    setStatus(0, result.status0);
 
     {
         const QSignalBlocker blocker(bak_Titles);
-        const int index = m_probe.MpegKind == MpegNone ? 0 : result.selectedIndex();
+        const int index = result.selectedIndex();
         if (index < bak_Titles->count())
             bak_Titles->setCurrentIndex(index);
     }

@@ -9,9 +9,10 @@ namespace kbx {
 namespace {
 
 constexpr int PackBufferBytes = 4096;
-constexpr int64_t ProtectionOffset = 49;   // first byte of the navigation pack's VOBU category word
+// From the start of the presentation-control packet to the first byte of its VOBU category word:
+// the packet's 6 header bytes, the sub-stream byte and the 4-byte block number.
+constexpr int64_t ProtectionInPacket = 11;
 constexpr int64_t DefaultPacketStart = 14; // after an MPEG-2 pack header without stuffing
-constexpr int64_t DefaultScramblingOffset = 20;
 
 bool StartCodeAt(const uint8_t *data, int64_t length, int64_t at)
 {
@@ -39,6 +40,21 @@ int64_t PayloadStart(const uint8_t *pack, int64_t length, int64_t packet)
         return -1;
     const int64_t payload = packet + 9 + pack[packet + 8];
     return payload < length ? payload : -1;
+}
+
+bool IsMpeg1PackHeader(const uint8_t *pack, int64_t length)
+{
+    return StartCodeAt(pack, length, 0) && pack[3] == 0xBA && (pack[4] & 0xF0) == 0x20;
+}
+
+// Offset of the protection byte when pack 0 is a navigation pack: its first packet is private
+// stream 2 carrying the presentation-control sub-stream (0). Else -1: other streams hold no such byte.
+int64_t ProtectionByteAt(const uint8_t *pack, int64_t length)
+{
+    const int64_t packet = PacketStart(pack, length);
+    if (packet < 0 || pack[packet + 3] != 0xBF || packet + ProtectionInPacket >= length)
+        return -1;
+    return pack[packet + 6] == 0x00 ? packet + ProtectionInPacket : -1;
 }
 
 bool IsListedStream(int id)
@@ -146,8 +162,12 @@ bool TitlePackWalk::addPack(int index, const uint8_t *pack, int64_t length)
         if (!StartCodeAt(pack, length, 0) || pack[3] != 0xBA)
             return false;
         m_packZero = true;
-        m_info.protectionByte = length > ProtectionOffset ? pack[ProtectionOffset] : 0;
-        if (m_info.region == 1)
+        if (IsMpeg1PackHeader(pack, length))
+            m_info.mpegKind = MpegOne;
+        const int64_t protection = ProtectionByteAt(pack, length);
+        m_navigationPack = protection >= 0;
+        m_info.protectionByte = m_navigationPack ? pack[protection] : 0;
+        if (m_info.region == 1 && m_navigationPack)
             m_info.region = m_info.protectionByte;
     } else if (index == 1) {
         readPicture(pack, length);
@@ -160,9 +180,10 @@ bool TitlePackWalk::addPack(int index, const uint8_t *pack, int64_t length)
 void TitlePackWalk::readPicture(const uint8_t *pack, int64_t length)
 {
     m_packOne = true;
+    // Only an MPEG-2 PES header has the scrambling bits; an MPEG-1 packet or no packet is clear.
     const int64_t packet = PacketStart(pack, length);
-    const int64_t scrambling = packet >= 0 ? packet + 6 : DefaultScramblingOffset;
-    m_info.css = scrambling < length && (pack[scrambling] & 0x10) != 0;
+    const bool mpeg2Header = packet >= 0 && PayloadStart(pack, length, packet) >= 0;
+    m_info.css = mpeg2Header && (pack[packet + 6] & 0x10) != 0;
 
     // Authoring tools pad the PES header, so the sequence header is looked for where the header
     // says its data starts, and else anywhere in the pack; never at a fixed offset.
@@ -217,6 +238,11 @@ TitleInfo TitlePackWalk::finish(bool readFailed)
     if (m_info.region != 1) {
         m_info.regionText = RegionText(m_info.region, m_translate);
         m_info.macrovision = m_info.protectionByte != 0;
+    } else if (!m_navigationPack) {
+        // A stream without a navigation pack (a loose MPEG file, a video CD) carries no region and
+        // no protection mark, so nothing of an earlier title may stay on show.
+        m_info.regionText = m_translate("not applicable");
+        m_info.macrovision = false;
     }
     m_info.widthText = QString::number(m_info.width);
     m_info.heightText = QString::number(m_info.height);

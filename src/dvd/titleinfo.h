@@ -29,8 +29,8 @@ struct TitleInfo
 {
     bool readFailed = false;       // not opened, a short first pack, no pack header, or a failed read
     int packsRead = 0;             // packs examined
-    uint8_t mpegKind = MpegNone;   // 3 when the picture is not made of 16-pixel blocks
-    uint8_t protectionByte = 0;
+    uint8_t mpegKind = MpegNone;   // 3 for an MPEG-1 pack header or a picture not made of 16-pixel blocks
+    uint8_t protectionByte = 0;    // from a navigation pack only; 0 without one
     int region = 1;                // 1: not known
 
     // Unset: the page keeps what it shows.
@@ -79,6 +79,7 @@ private:
     TitleInfo m_info;
     bool m_packZero = false;
     bool m_packOne = false;
+    bool m_navigationPack = false;
 };
 
 } // namespace kbx

@@ -290,6 +290,12 @@ void TIFOEditPage::IFO_StartClick()
         ReportError(edits.error, this);
         return;
     }
+    // The files are changed in place: ask once before the first write, with No as the default.
+    const QString question = Translate(QStringLiteral("Change %1 file(s) in place with \"%2\"?"))
+                                 .arg(rows.size())
+                                 .arg(Translate(QLatin1String(action.name)));
+    if (!Dialogs::instance().questionDefaultNo(this, ApplicationTitle(), question))
+        return;
     setStatus(1, Translate(QStringLiteral("executing selected action...")));
 
     const QString folder = folderText();

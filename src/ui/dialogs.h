@@ -57,6 +57,9 @@ public:
     void critical(QWidget *parent, const QString &title, const QString &text);
     /// Yes/No with a question icon; true exactly when Yes is chosen.
     bool question(QWidget *parent, const QString &title, const QString &text);
+    /// Yes/No with No as the default button, for questions whose Yes changes or overwrites files:
+    /// Enter alone never does it. True exactly when Yes is chosen.
+    bool questionDefaultNo(QWidget *parent, const QString &title, const QString &text);
 
     /// The installed dialogs, or the real ones when none is installed.
     static Dialogs &instance();

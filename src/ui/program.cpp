@@ -24,7 +24,12 @@ QString ProgramFolder::path()
     const QString &folder = folderOverride();
     if (!folder.isEmpty())
         return folder;
-    return QCoreApplication::applicationDirPath();
+    // Installed, the data lives in share/kinbox beside the bin folder; in the build, next to the program.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString installed = QDir::cleanPath(programDir + QStringLiteral("/../share/kinbox"));
+    if (QFileInfo(installed).isDir())
+        return installed;
+    return programDir;
 }
 
 void ProgramFolder::setPath(const QString &folder)

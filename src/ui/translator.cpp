@@ -110,6 +110,18 @@ void TTranslator::LoadFromText(const QString &text)
 
 QString TTranslator::Translate(const QString &text) const
 {
+    return translate(text, nullptr);
+}
+
+qsizetype TTranslator::TranslateWork(const QString &text) const
+{
+    qsizetype work = 0;
+    translate(text, &work);
+    return work;
+}
+
+QString TTranslator::translate(const QString &text, qsizetype *workDone) const
+{
     if (text.isEmpty() || !IsLoaded())
         return StripAccelerators(text);
     QString work = text;
@@ -117,31 +129,67 @@ QString TTranslator::Translate(const QString &text) const
     // Later entries also replace words inside earlier translations, so a hostile file ("a"="a a"
     // a few dozen times) could double the text with every entry; stop growing it past this.
     const qsizetype limit = std::max<qsizetype>(4096, 16 * text.size());
+    // Each entry costs a pass over the text as it stands. Entries that feed each other keep the
+    // text at its limit through every entry, so the passes are counted and stop at a budget: one
+    // text costs at most this many characters visited, whatever the file holds.
+    qsizetype spent = 0;
     for (qsizetype i = 0; i < m_sourceTexts.size() && work.size() <= limit; ++i) {
-        const QString key = m_caseSensitive ? m_sourceTexts.at(i) : lowered(m_sourceTexts.at(i));
-        if (key == cmp)
-            return m_translations.at(i);
+        const QString &source = m_sourceTexts.at(i);
+        spent += cmp.size() + source.size();
+        if (spent > TranslateWorkBudget)
+            break;
+        const QString key = m_caseSensitive ? source : lowered(source);
+        if (key == cmp) {
+            work = m_translations.at(i);
+            break;
+        }
         if (key.isEmpty())
             continue;
-        const QString &translation = m_translations.at(i);
         qsizetype pos = cmp.indexOf(key);
+        if (pos < 0)
+            continue;
+        // One pass per entry: the text is rebuilt once, not once per replacement. The search goes
+        // on after each inserted translation, so one that holds its own source is not replaced again.
+        const QString &translation = m_translations.at(i);
+        const QString translationCmp = m_caseSensitive ? translation : lowered(translation);
+        QString out;
+        QString outCmp;
+        qsizetype copied = 0;
+        qsizetype size = work.size();
         while (pos >= 0) {
             const qsizetype end = pos + key.size();
-            const bool wordStart = pos == 0 || separates(cmp.at(pos - 1));
+            // Right after a replacement, the character before the match is what the rebuilt text
+            // ends with (the translation's last, or nothing at all).
+            bool wordStart = true;
+            if (copied > 0 && pos == copied)
+                wordStart = outCmp.isEmpty() || separates(outCmp.back());
+            else if (pos > 0)
+                wordStart = separates(cmp.at(pos - 1));
             const bool wordEnd = end == cmp.size() || separates(cmp.at(end));
-            qsizetype next = pos + 1;
             if (wordStart && wordEnd) {
-                if (work.size() - key.size() + translation.size() > limit)
+                if (size - key.size() + translation.size() > limit)
                     break;
-                work = work.left(pos) + translation + work.mid(end);
-                cmp = m_caseSensitive ? work : lowered(work);
-                // Continue after the inserted text, so a translation that holds its own source text
-                // is not replaced again and again.
-                next = pos + translation.size();
+                out += QStringView(work).mid(copied, pos - copied);
+                out += translation;
+                outCmp += QStringView(cmp).mid(copied, pos - copied);
+                outCmp += translationCmp;
+                size += translation.size() - key.size();
+                copied = end;
+                pos = cmp.indexOf(key, end);
+            } else {
+                pos = cmp.indexOf(key, pos + 1);
             }
-            pos = cmp.indexOf(key, next);
         }
+        spent += cmp.size();
+        if (copied == 0)
+            continue;
+        out += QStringView(work).mid(copied);
+        outCmp += QStringView(cmp).mid(copied);
+        work = std::move(out);
+        cmp = std::move(outCmp);
     }
+    if (workDone)
+        *workDone = spent;
     return work;
 }
 

@@ -29,6 +29,10 @@ public:
     void LoadFromText(const QString &text);
 
     QString Translate(const QString &text) const;
+    // The characters Translate(text) visits: at most TranslateWorkBudget (plus one pass), however
+    // the file's entries feed each other.
+    qsizetype TranslateWork(const QString &text) const;
+    static constexpr qsizetype TranslateWorkBudget = qsizetype(1) << 22;
     // Translates the captions and hints of every object `component` owns, depth first.
     void TranslateComponent(QObject *component) const;
 
@@ -37,6 +41,7 @@ public:
     bool Confirm(const QString &text) const;
 
 private:
+    QString translate(const QString &text, qsizetype *workDone) const;
     void translateOne(QObject *object) const;
 
     bool m_caseSensitive = false;

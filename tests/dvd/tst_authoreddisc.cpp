@@ -12,6 +12,7 @@
 
 #include "dvd/dvdnames.h"
 #include "dvd/dvdscan.h"
+#include "dvd/packprobe.h"
 #include "dvd/titleinfo.h"
 #include "ifoedit/editlist.h"
 #include "ifoedit/ifofiles.h"
@@ -181,6 +182,46 @@ private slots:
         QCOMPARE(PatchFile(copy, edits.entries, toggle.anchor).outcome, PatchOutcome::Patched);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
+    }
+
+    // Loose video CD files have 2,324-byte packs but no navigation pack and no scrambling: nothing
+    // in them may read as a region or a protection mark, and the MPEG-1 ones are told by their packs.
+    void looseVideoCdFiles_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("mpeg1");
+        QTest::newRow("pal-svcd") << "pal-svcd" << false;
+        QTest::newRow("pal-vcd") << "pal-vcd" << true;
+        QTest::newRow("ntsc-vcd") << "ntsc-vcd" << true;
+    }
+    void looseVideoCdFiles()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, mpeg1);
+        const QString name = target + QStringLiteral(".mpg");
+        QVERIFY(Run(QStringLiteral("ffmpeg"),
+                    {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", "testsrc=size=352x288:rate=25",
+                     "-f", "lavfi", "-i", "sine=frequency=440", "-t", "0.5", "-target", target, name},
+                    m_dir.path()));
+        const QString path = m_dir.filePath(name);
+        PackProbeState probe;
+        QVERIFY(ProbeMpegPacks(path.toStdString(), probe));
+        QCOMPARE(probe.PackSize, 2324);
+
+        const TitleInfo info = ShowTitleInfo({path, probe.PackSize, probe.MpegKind, 1});
+        QVERIFY(!info.readFailed);
+        QCOMPARE(int(info.protectionByte), 0);
+        QCOMPARE(info.regionText.value_or(QString()), QStringLiteral("not applicable"));
+        QCOMPARE(info.css.value_or(true), false);
+        QCOMPARE(info.macrovision.value_or(true), false);
+        if (mpeg1) {
+            QCOMPARE(int(info.mpegKind), int(MpegOne));
+            QCOMPARE(info.aspectText.value_or(QString()), QStringLiteral("MPEG1 stream"));
+        } else {
+            QCOMPARE(int(info.mpegKind), int(MpegSvcd));
+            QCOMPARE(info.width, 480);
+            QCOMPARE(info.height, 576);
+        }
     }
 };
 

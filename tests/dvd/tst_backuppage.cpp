@@ -72,6 +72,7 @@ private slots:
     void pictureAndMpeg1();
     void fileModeAndStatus();
     void readErrors();
+    void failedSearchClearsTheDisc();
     void corruptFilesDoNotCrash();
     void manyTitleSets();
     void rowAndTitleSelection();
@@ -446,12 +447,12 @@ void TestBackupPage::fileModeAndStatus()
     QCOMPARE(m_probe.PackSize, qint64(2324));
     QCOMPARE(text("ct_wx"), QStringLiteral("480"));
 
-    // The location disappears: the list is cleared, the selector keeps its items.
+    // The location disappears: the list and the selector are cleared.
     setLocation(root + "/gone/film.mpg");
     scan();
     QCOMPARE(m_page->StatusText(1), QStringLiteral("Please insert a DVD and retry!"));
     QCOMPARE(list()->topLevelItemCount(), 0);
-    QCOMPARE(titles()->count(), 1);
+    QCOMPARE(titles()->count(), 0);
 }
 
 void TestBackupPage::readErrors()
@@ -489,6 +490,42 @@ void TestBackupPage::readErrors()
     QCOMPARE(m_dialogs->texts(), QStringList({ReadError}));
     QCOMPARE(text("ct_wx"), QStringLiteral("720"));
     QCOMPARE(list()->currentItem(), list()->topLevelItem(2));
+}
+
+void TestBackupPage::failedSearchClearsTheDisc()
+{
+    const QString root = Canonical(*m_dir);
+    QVERIFY(WriteFile(root + "/short.mpg", NavPack()));
+    QSignalSpy merges(m_page.get(), &TBackupPage::mergeRequested);
+    const QString ts = makeDisc({GiB, GiB / 2});
+    // Once with a file too short to probe, once with the disc gone from its drive.
+    for (const bool ejected : {false, true}) {
+        setLocation(QString());
+        scan();
+        QCOMPARE(titles()->count(), 2);
+        QCOMPARE(text("ct_wx"), QStringLiteral("720"));
+        QVERIFY(child<QLabel>("Image_DVD5")->isVisible());
+
+        if (ejected) {
+            QVERIFY(QDir(ts).removeRecursively());
+        } else {
+            setLocation(root + "/short.mpg");
+            m_dialogs->answer(QMessageBox::Ok);   // the read error
+        }
+        scan();
+        QCOMPARE(titles()->count(), 0);
+        QVERIFY(!titles()->isEnabled());
+        QVERIFY(!child<QPushButton>("bak_MergeBtn")->isEnabled());
+        QVERIFY(!child<QLabel>("Image_DVD5")->isVisible());
+        QVERIFY(!child<QLabel>("bak_CDs")->isVisible());
+        QCOMPARE(child<QListWidget>("StreamBox")->count(), 0);
+        for (const char *field : {"ct_Region", "ct_wx", "ct_hy", "ct_aspect"})
+            QVERIFY2(text(field).isEmpty(), field);
+        QVERIFY(!child<QCheckBox>("ct_CSS")->isChecked());
+        QVERIFY(!child<QCheckBox>("ct_macro")->isChecked());
+        QVERIFY(QMetaObject::invokeMethod(m_page.get(), "bak_MergeBtnClick"));
+        QCOMPARE(merges.count(), 0);
+    }
 }
 
 void TestBackupPage::corruptFilesDoNotCrash()

@@ -219,6 +219,33 @@ private slots:
         }
     }
 
+    void protectionOnlyFromNavigationPacks()
+    {
+        // Byte 49 set, but pack 0 holds padding instead of a presentation-control packet.
+        QByteArray padding = Pack(PackHeader() + Bytes({0x00, 0x00, 0x01, 0xBE, 0x07, 0xEE}));
+        padding[49] = char(0xFF);
+        // A private stream 2 packet of the search sub-stream (1) is no presentation control either.
+        QByteArray search = NavPack(0x40);
+        search[44] = 0x01;
+        for (const QByteArray &pack0 : {padding, search}) {
+            const TitleInfo info = Walk(Title(pack0, VideoPack(720, 576, 3, 3)));
+            QCOMPARE(int(info.protectionByte), 0);
+            QCOMPARE(*info.regionText, QStringLiteral("not applicable"));
+            QCOMPARE(*info.macrovision, false);
+            // The disc's own region byte still counts.
+            QCOMPARE(*Walk(Title(pack0, VideoPack(720, 576, 3, 3)), 254).regionText,
+                     QStringLiteral("Code 1 (USA/Canada)"));
+        }
+        // The scrambling bits of an MPEG-1 packet header (flags 0x31 here) are no CSS mark.
+        const QByteArray mpeg1 = VideoPack(720, 576, 3, 3, 13, 0x31);
+        QCOMPARE(*Walk(Title(NavPack(), mpeg1)).css, false);
+        QCOMPARE(*Walk(Title(NavPack(), VideoPack(720, 576, 3, 3, 13, 0x91))).css, true);
+        // An MPEG-1 pack header makes the title an MPEG-1 stream whatever its picture size.
+        QByteArray mpeg1Pack = NavPack();
+        mpeg1Pack[4] = char(0x21);
+        QCOMPARE(int(Walk(Title(mpeg1Pack, VideoPack(352, 288, 1, 3))).mpegKind), int(MpegOne));
+    }
+
     void streams()
     {
         QList<QByteArray> packs;

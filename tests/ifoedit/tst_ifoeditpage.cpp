@@ -140,6 +140,7 @@ private slots:
     void lowerCaseNamesArePatched();
     void progressCountsSelectedFiles();
     void skippedFilesAreNamed();
+    void asksOnceBeforeTheFirstWrite();
     void failureStopsTheRun_data();
     void failureStopsTheRun();
     void verifyHandsOver();
@@ -282,6 +283,7 @@ void TestIFOEditPage::toggleTwiceThroughStart()
     rig.list();
     rig.chooseAction(MpegAspect);
     rig.timer()->stop();
+    rig.dialogs.answer(QMessageBox::Yes);
     rig.start()->click();
     QByteArray expected = original;
     expected[2091] = char(0x33);
@@ -292,16 +294,18 @@ void TestIFOEditPage::toggleTwiceThroughStart()
     QVERIFY(rig.timer()->isActive());
 
     // A double click on the action runs it again.
+    rig.dialogs.answer(QMessageBox::Yes);
     rig.run("IFO_ActionsDblClick");
     QCOMPARE(rig.read("VTS_01_1.VOB"), original);
 
     rig.chooseAction(IfoAspect);
+    rig.dialogs.answer(QMessageBox::Yes);
     rig.run("IFO_StartClick");
     QByteArray ifo = ifoBytes();
     ifo[512] = char(0x41);
     QCOMPARE(rig.read("VTS_01_0.IFO"), ifo);
     QCOMPARE(rig.read("VTS_01_1.VOB"), original);
-    QVERIFY(rig.dialogs.shown().isEmpty());
+    QCOMPARE(rig.dialogs.shown().size(), 3);   // the three questions before the three runs
 
     // Nothing selected: nothing runs.
     rig.selectRows({});
@@ -315,6 +319,7 @@ void TestIFOEditPage::lowerCaseNamesArePatched()
     rig.write("vts_01_1.vob", vobBytes());
     rig.list();
     QCOMPARE(rig.listed(), QStringList{"VTS_01_1.VOB"});
+    rig.dialogs.answer(QMessageBox::Yes);
     rig.run("IFO_StartClick");
     QByteArray expected = vobBytes();
     expected.replace(2092, 3, QByteArray("\x13\x88\x23", 3));
@@ -333,6 +338,7 @@ void TestIFOEditPage::progressCountsSelectedFiles()
     rig.chooseAction(MpegAspect);
     rig.selectRows({2, 4});
     QSignalSpy spy(rig.page.get(), &TIFOEditPage::statusChanged);
+    rig.dialogs.answer(QMessageBox::Yes);
     rig.run("IFO_StartClick");
     QStringList panel0;
     QStringList panel1;
@@ -359,6 +365,7 @@ void TestIFOEditPage::skippedFilesAreNamed()
     rig.list();
     rig.chooseAction(MpegAspect);
     rig.timer()->stop();
+    rig.dialogs.answer(QMessageBox::Yes);
     rig.run("IFO_StartClick");
     QCOMPARE(rig.read("A.VOB").at(2091), char(0x33));
     QCOMPARE(rig.read("B.VOB"), vobBytes().left(2090));
@@ -367,16 +374,49 @@ void TestIFOEditPage::skippedFilesAreNamed()
     QCOMPARE(rig.panel(0), QString("2 of 4 files patched"));
     QCOMPARE(rig.panel(1), QString("skipped: B.VOB (file too short), C.VOB (no sequence header)"));
     QVERIFY(!rig.timer()->isActive());
-    QVERIFY(rig.dialogs.shown().isEmpty());
+    QCOMPARE(rig.dialogs.shown().size(), 1);   // the question only: skips are no errors
 
     // A 512-byte IFO is too short for the edit at 512.
     rig.write("VTS_01_0.IFO", ifoBytes().left(512));
     rig.list();
     rig.chooseAction(IfoAspect);
+    rig.dialogs.answer(QMessageBox::Yes);
     rig.run("IFO_StartClick");
     QCOMPARE(rig.read("VTS_01_0.IFO"), ifoBytes().left(512));
     QCOMPARE(rig.panel(0), QString("0 of 1 files patched"));
     QCOMPARE(rig.panel(1), QString("skipped: VTS_01_0.IFO (file too short)"));
+}
+
+void TestIFOEditPage::asksOnceBeforeTheFirstWrite()
+{
+    Rig rig;
+    for (const char *name : {"A.VOB", "B.VOB", "C.VOB"})
+        rig.write(QLatin1String(name), vobBytes());
+    rig.list();
+    rig.chooseAction(MpegAspect);
+    QCOMPARE(rig.selected().size(), 3);
+    const QString expected =
+        QStringLiteral("Change 3 file(s) in place with \"%1\"?").arg(rig.actions()->item(MpegAspect)->text());
+
+    // No (and Enter, which takes the default) leaves every file and the status as they were.
+    const QString status = rig.panel(1);
+    rig.dialogs.answer(QMessageBox::No);
+    rig.run("IFO_StartClick");
+    QCOMPARE(rig.dialogs.shown().size(), 1);
+    const ScriptedDialogs::Shown question = rig.dialogs.shown().at(0);
+    QCOMPARE(question.text, expected);
+    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(question.defaultButton, QMessageBox::No);
+    for (const char *name : {"A.VOB", "B.VOB", "C.VOB"})
+        QCOMPARE(rig.read(QLatin1String(name)), vobBytes());
+    QCOMPARE(rig.panel(1), status);
+
+    // Yes: one question for the whole run, not one per file.
+    rig.dialogs.answer(QMessageBox::Yes);
+    rig.run("IFO_StartClick");
+    QCOMPARE(rig.dialogs.shown().size(), 2);
+    for (const char *name : {"A.VOB", "B.VOB", "C.VOB"})
+        QCOMPARE(rig.read(QLatin1String(name)).at(2091), char(0x33));
 }
 
 void TestIFOEditPage::failureStopsTheRun_data()
@@ -401,13 +441,14 @@ void TestIFOEditPage::failureStopsTheRun()
     else
         QVERIFY(QFile::remove(rig.dir.filePath("B.VOB")));
     rig.timer()->stop();
+    rig.dialogs.answer(QMessageBox::Yes);
     rig.dialogs.answer(QMessageBox::Ok);
     rig.run("IFO_StartClick");
 
-    QCOMPARE(rig.dialogs.shown().size(), 1);
-    QCOMPARE(rig.dialogs.shown().at(0).icon, QMessageBox::Critical);
-    QVERIFY2(rig.dialogs.shown().at(0).text.contains(rig.dir.filePath("B.VOB")),
-             qPrintable(rig.dialogs.shown().at(0).text));
+    QCOMPARE(rig.dialogs.shown().size(), 2);
+    QCOMPARE(rig.dialogs.shown().at(1).icon, QMessageBox::Critical);
+    QVERIFY2(rig.dialogs.shown().at(1).text.contains(rig.dir.filePath("B.VOB")),
+             qPrintable(rig.dialogs.shown().at(1).text));
     QCOMPARE(rig.read("A.VOB").at(2091), char(0x33));
     QCOMPARE(QFile::exists(rig.dir.filePath("B.VOB")), readOnly);
     if (readOnly)

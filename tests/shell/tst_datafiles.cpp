@@ -21,7 +21,8 @@ using namespace kbx;
 namespace {
 
 const QStringList ShippedFiles = {
-    QStringLiteral("deutsch.lng"),   QStringLiteral("file_id.diz"), QStringLiteral("kinbox.desktop"),
+    QStringLiteral("deutsch.lng"),   QStringLiteral("file_id.diz"),
+    QStringLiteral("org.fernhillcrew.Kinbox.desktop"),
     QStringLiteral("kinbox.svg"),    QStringLiteral("kinbox.png"),  QStringLiteral("kinbox_features.html"),
 };
 
@@ -261,7 +262,7 @@ void TestDataFiles::overviewFitsItsWidth()
 
 void TestDataFiles::desktopEntryHasRequiredKeys()
 {
-    const QByteArray bytes = bytesOf(QStringLiteral("kinbox.desktop"));
+    const QByteArray bytes = bytesOf(QStringLiteral("org.fernhillcrew.Kinbox.desktop"));
     QVERIFY(isUtf8(bytes));
     const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY(!lines.isEmpty());
@@ -278,8 +279,8 @@ void TestDataFiles::desktopEntryHasRequiredKeys()
     QCOMPARE(keys.value(QStringLiteral("Type")), QStringLiteral("Application"));
     QCOMPARE(keys.value(QStringLiteral("Name")), QStringLiteral("Kinbox"));
     QCOMPARE(keys.value(QStringLiteral("Exec")), QStringLiteral("kinbox"));
-    QCOMPARE(keys.value(QStringLiteral("Icon")), QStringLiteral("kinbox"));
-    QCOMPARE(keys.value(QStringLiteral("Categories")), QStringLiteral("AudioVideo;Video;Utility;"));
+    QCOMPARE(keys.value(QStringLiteral("Icon")), QStringLiteral("org.fernhillcrew.Kinbox"));
+    QCOMPARE(keys.value(QStringLiteral("Categories")), QStringLiteral("AudioVideo;Video;"));
     QVERIFY(!keys.value(QStringLiteral("GenericName")).isEmpty());
     QVERIFY(!keys.value(QStringLiteral("Comment")).isEmpty());
 }

@@ -43,6 +43,7 @@ private slots:
     void translate_data();
     void translate();
     void selfFeedingEntriesStopGrowing();
+    void entriesFeedingEachOtherCostBoundedWork();
     void translationHoldingItsSourceTerminates();
     void caseSensitiveOption();
     void informConfirmAndAskQuestion();
@@ -194,6 +195,11 @@ void TestTranslator::translate_data()
     QTest::newRow("earlier word spoils later whole match")
         << "\"now\"=\"jetzt\"\n\"Start now\"=\"Los jetzt!\"" << "Start now" << "Start jetzt";
     QTest::newRow("non-ASCII case") << "\"Käse\"=\"Cheese\"" << "KÄSE please" << "Cheese please";
+    // A match right after a replacement is judged by the replaced text's last character.
+    QTest::newRow("after replacement, joined") << "\"-\"=\"x\"" << "--" << "x-";
+    QTest::newRow("after replacement, separated") << "\"-\"=\"x.\"" << "--" << "x.x.";
+    QTest::newRow("after empty replacement, text start") << "\"-\"=\"\"" << "--a" << "-a";
+    QTest::newRow("after empty replacement, separated") << "\"-\"=\"\"" << ".--x" << ".-x";
 }
 
 void TestTranslator::translate()
@@ -260,6 +266,34 @@ void TestTranslator::selfFeedingEntriesStopGrowing()
     QVERIFY(result.size() <= 4096 + 3);
     QVERIFY(result.startsWith(QStringLiteral("a a")));
     QVERIFY(result.endsWith(QStringLiteral(" b")));
+}
+
+// Entries that turn every word into the next entry's source keep the whole text changing with every
+// entry; rebuilding it once per replaced word cost seconds per text. Every word is replaced by each entry.
+void TestTranslator::entriesFeedingEachOtherCostBoundedWork()
+{
+    const auto cycle = [](int entries) {
+        QString lines;
+        for (int i = 0; i < entries; ++i)
+            lines += QStringLiteral("\"w%1\"=\"W%2\"\r\n").arg(i % 3).arg((i + 1) % 3);
+        return withEntries(lines);
+    };
+    const QString text = QStringLiteral("w0 ").repeated(1000).trimmed();
+
+    // 214 entries, 214 mod 3 = 1: every word ends as w1, in the last entry's case.
+    const TTranslator small = cycle(214);
+    QCOMPARE(small.Translate(text), QStringLiteral("W1 ").repeated(1000).trimmed());
+    // One pass over the text per entry, not one per replaced word.
+    const qsizetype smallWork = small.TranslateWork(text);
+    QVERIFY2(smallWork <= 214 * 3 * (text.size() + 2), qPrintable(QString::number(smallWork)));
+
+    // However many entries the file holds, one text costs the budget and one more pass at most.
+    const TTranslator large = cycle(20000);
+    const qsizetype work = large.TranslateWork(text);
+    QVERIFY2(work <= TTranslator::TranslateWorkBudget + 3 * 4096, qPrintable(QString::number(work)));
+    const QString result = large.Translate(text);
+    QCOMPARE(result.size(), text.size());
+    QVERIFY(result.split(QLatin1Char(' ')).size() == 1000);
 }
 
 void TestTranslator::systemLanguageName_data()
