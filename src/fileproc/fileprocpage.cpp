@@ -86,6 +86,9 @@ TFileProcPage::TFileProcPage(PackProbeState &probe, QWidget *parent)
     startBtn = named(new QPushButton(QStringLiteral("&Start"), this), "startBtn");
     stopBtn = named(new QPushButton(QStringLiteral("S&top"), this), "stopBtn");
     stopBtn->hide();
+    // Each keeps its own place: a click meant for Stop as a job ends must not land on Start.
+    keepPlaceWhenHidden(startBtn);
+    keepPlaceWhenHidden(stopBtn);
     fpStatus = named(new QLabel(this), "fpStatus");
     fpStatus->setFrameShape(QFrame::StyledPanel);
     fpStatus->setFrameShadow(QFrame::Sunken);
@@ -454,6 +457,14 @@ void TFileProcPage::connectHandlers()
     connect(mergeSplitRadio, &QRadioButton::clicked, this, &TFileProcPage::mergeSplitRadioClick);
 
     connect(outputFName, &TOxFileEdit::textChanged, this, &TFileProcPage::outputFNameChange);
+    // Typing comes before the change it makes, so the rule knows to wait for the end of the name.
+    connect(outputFName->edit(), &QLineEdit::textEdited, this, [this] { m_outputTyping = true; });
+    connect(outputFName->edit(), &QLineEdit::editingFinished, this, [this] {
+        if (!m_outputTyping)
+            return;
+        m_outputTyping = false;
+        outputFNameChange();
+    });
     connect(inputFName, &TOxFileEdit::buttonClicked, this, &TFileProcPage::browseInputClick);
     connect(startBtn, &QPushButton::clicked, this, &TFileProcPage::startBtnClick);
     connect(stopBtn, &QPushButton::clicked, this, &TFileProcPage::stopBtnClick);

@@ -4,6 +4,7 @@
 
 #include "dvd/packprobe.h"
 #include "fileproc/functions.h"
+#include "fileproc/offsets.h"
 
 #include <QHash>
 #include <QWidget>
@@ -26,6 +27,8 @@ class QToolButton;
 
 namespace kbx {
 
+struct FileJobRequest;
+struct JobPlan;
 class TActivityDot;
 class TFileJob;
 class TOxFileEdit;
@@ -172,13 +175,9 @@ private:
     void showDescription();
     bool parametersComplete() const;
     qint64 partCount();
-    QStringList jobInputs() const;
-    bool refuseOwnInput();
-    bool confirmOverwrite();
-    bool confirmFourGiB();
-    bool refuseUnreadableEntry();
-    void truncateInput();
-    void startJob();
+    FileJobRequest jobRequest();
+    void truncateInput(qint64 length);
+    void startJob(const JobPlan &plan);
     void lockPage();
     void unlockPage();
     void finishJob();
@@ -200,6 +199,8 @@ private:
     void applyOffsetSelection();
     void updateOffsetBoxEnabled();
     void resetOffsetsToZero();
+    // A hand-over from another page while a job runs: says so and returns true.
+    bool refuseWhileBusy();
 
     // fileprocpage_join.cpp
     void addJoinEntry(const QString &path, qint64 size);
@@ -287,6 +288,10 @@ private:
     QTimer *RepaintTimer = nullptr;
     QTimer *m_parkCheck = nullptr;
 
+    FileFunction m_function = FileFunction::Split;
+    InputKind m_inputKind = InputKind::Other;
+    // The user is typing into the output field; the output-name rule waits for the end.
+    bool m_outputTyping = false;
     qint64 m_inputSize = 0;
     qint64 m_joinTotal = 0;
     qint64 m_alignUnit = 1;
@@ -297,6 +302,7 @@ private:
 
     std::unique_ptr<TFileJob> m_job;
     FileFunction m_jobFunction = FileFunction::Split;
+    QString m_jobRangeNote;
     bool m_busy = false;
     bool m_aborted = false;
     qint32 m_jobTicks = 0;

@@ -4,6 +4,7 @@
 
 #include "engine/hugefile.h"
 #include "fileproc/fileprocpage_text.h"
+#include "fileproc/filenames.h"
 #include "fileproc/joinlist.h"
 #include "ui/outputname.h"
 #include "fileproc/offsets.h"
@@ -11,6 +12,7 @@
 #include "ui/fileedit.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -76,8 +78,14 @@ void TFileProcPage::addJoinEntry(const QString &path, qint64 size)
 
 void TFileProcPage::addFolder(const QString &folder)
 {
-    for (const FolderFile &file : CollectFolderFiles(folder))
+    QStringList leftOut;
+    for (const FolderFile &file : CollectFolderFiles(folder, &leftOut))
         addJoinEntry(file.path, file.size);
+    if (!leftOut.isEmpty()) {
+        filepage::TellTranslated(this, filepage::Tr(QStringLiteral("These folders could not be read; their files "
+                                                                   "are not in the list:"))
+                                           + filepage::LineBreak + leftOut.join(filepage::LineBreak));
+    }
 }
 
 void TFileProcPage::joinAddClick()
@@ -97,7 +105,7 @@ void TFileProcPage::joinAddClick()
             addFolder(FolderPart(names.first()));
         } else {
             for (const QString &name : names)
-                addJoinEntry(name, HugeFileSize(NativeName(name)));
+                addJoinEntry(name, ReadableSize(name));
         }
         if (joinList->count() > 0)
             outputFName->setText(DefaultOutputName(outputFName->Text(), joinList->item(0)->text()));
@@ -109,10 +117,12 @@ void TFileProcPage::joinAddClick()
 
 void TFileProcPage::MergeFiles(const QStringList &paths)
 {
+    if (refuseWhileBusy())
+        return;
     m_addingFiles = true;
     joinList->clear();
     for (const QString &path : paths)
-        addJoinEntry(path, HugeFileSize(NativeName(path)));
+        addJoinEntry(path, ReadableSize(path));
     if (joinList->count() > 0) {
         outputFName->setText(DefaultOutputName(outputFName->Text(), joinList->item(0)->text()));
         labOpenPrompt->hide();
@@ -128,6 +138,11 @@ void TFileProcPage::UpdateJoinTotal()
     if (m_addingFiles)
         return;
     m_joinTotal = JoinSizeOf(JoinEntries(), {}, false);
+    // A part length nobody chose is the whole: one part, not one part per byte.
+    if (IsMergeFunction(m_function) && m_joinTotal > 0 && ReadOffsetValue(offLength->text(), OffsetField::Other, 0).value < 1) {
+        const QSignalBlocker quiet(offLength);
+        offLength->setText(QString::number(m_joinTotal));
+    }
     {
         const QSignalBlocker quiet(offMode);
         offMode->setCurrentText(UnitBySize(m_joinTotal));
@@ -135,6 +150,7 @@ void TFileProcPage::UpdateJoinTotal()
     offModeChange();
     if (IsMergeFunction(Function())) {
         updateOffsetBoxEnabled();
+
         ReadOffsetField(offStart);
         ReadOffsetField(offLength);
     }

@@ -5,6 +5,7 @@
 
 #include "engine/hugefile.h"
 #include "fileproc/fileprocpage_text.h"
+#include "fileproc/filenames.h"
 #include "fileproc/joinlist.h"
 #include "fileproc/offsets.h"
 #include "ui/fileedit.h"
@@ -38,9 +39,9 @@ qint64 TFileProcPage::ReadOffsetField(QLineEdit *field)
             resetOffsetsToZero();
         return 0;
     }
-    const OffsetField kind = field == offLength                                   ? OffsetField::Length
-        : field->objectName().startsWith(QLatin1String("off"))                    ? OffsetField::StartOrEnd
-                                                                                  : OffsetField::Other;
+    const OffsetField kind = field == offLength                     ? OffsetField::Length
+        : field == offStart || field == offEnd                      ? OffsetField::StartOrEnd
+                                                                    : OffsetField::Other;
     const OffsetRead read = ReadOffsetValue(field->text(), kind, maxSize);
     // Rewriting an unchanged text would only move the caret.
     if (read.changed && read.text != field->text()) {
@@ -260,14 +261,27 @@ void TFileProcPage::updateOffsetBoxEnabled()
     fp_OffsetBox->setEnabled(usable);
 }
 
+bool TFileProcPage::refuseWhileBusy()
+{
+    if (!m_busy)
+        return false;
+    // The running job's fields stay as they are; the job is never touched.
+    filepage::Tell(QStringLiteral("Kinbox is currently processing files. Try again when the job has ended."));
+    return true;
+}
+
 void TFileProcPage::OpenInputFile(const QString &fileName)
 {
+    if (refuseWhileBusy())
+        return;
     inputFName->setText(fileName);
     browseInputClick();
 }
 
 void TFileProcPage::SplitFile(const QString &fileName)
 {
+    if (refuseWhileBusy())
+        return;
     OpenInputFile(fileName);
     splitRadio->setChecked(true);
     splitRadioClick();
@@ -275,8 +289,13 @@ void TFileProcPage::SplitFile(const QString &fileName)
 
 void TFileProcPage::browseInputClick()
 {
+    if (m_busy)
+        return;
     const QString name = inputFName->Text();
-    m_inputSize = name.isEmpty() ? -1 : HugeFileSize(NativeName(name));
+    // Asked without opening: a pipe would block the window until someone writes to it.
+    const FileKind fileKind = KindOf(name);
+    m_inputSize = ReadableSize(name);
+    m_inputKind = InputKind::Other;
     if (m_inputSize < 1) {
         inputFName->setText(QString());
         inputCaption->setText(Tr(QStringLiteral("Source file")));
@@ -284,7 +303,12 @@ void TFileProcPage::browseInputClick()
         vobAdjust->setText(QStringLiteral("???"));
         vobAdjust->hide();
         resetOffsetsToZero();
-        filepage::Tell(QStringLiteral("File open error. The file may be in use."));
+        if (fileKind == FileKind::Special)
+            filepage::TellTranslated(this, Tr(QStringLiteral("This is a pipe, socket or device, not a file that can "
+                                                             "be read as a whole:"))
+                                               + filepage::LineBreak + QLatin1Char('"') + name + QLatin1Char('"'));
+        else
+            filepage::Tell(QStringLiteral("File open error. The file may be in use."));
         RefreshFunction();
         return;
     }
@@ -300,6 +324,7 @@ void TFileProcPage::browseInputClick()
     }
 
     const InputKind kind = InputKindOf(name);
+    m_inputKind = kind;
     if (kind == InputKind::Mpeg) {
         if (!ProbeMpegPacks(NativeName(name), m_probe)) {
             filepage::TellTranslated(

@@ -177,8 +177,12 @@ void TFileProcPage::ShowJobSummary()
                           + QStringLiteral(" min"));
         return;
     }
-    fpStatus->setText(SummaryText(m_jobFunction, counters, m_jobTicks, m_job->CrcEnabled(),
-                                  m_job->Checksum().Crc.load(std::memory_order_relaxed), filepage::Translation()));
+    QString summary = SummaryText(m_jobFunction, counters, m_jobTicks, m_job->CrcEnabled(),
+                                  m_job->Checksum().Crc.load(std::memory_order_relaxed), filepage::Translation());
+    // A checksum over part of a file says which part.
+    if (!m_jobRangeNote.isEmpty())
+        summary += QStringLiteral(" (") + m_jobRangeNote + QLatin1Char(')');
+    fpStatus->setText(summary);
 }
 
 void TFileProcPage::RepaintTimerTimer()

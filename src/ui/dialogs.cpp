@@ -66,6 +66,13 @@ bool Dialogs::question(QWidget *parent, const QString &title, const QString &tex
         == QMessageBox::Yes;
 }
 
+bool Dialogs::cautiousQuestion(QWidget *parent, const QString &title, const QString &text)
+{
+    return message(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 Dialogs &Dialogs::instance()
 {
     return installedDialogs ? *installedDialogs : realDialogs();

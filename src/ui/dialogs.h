@@ -57,6 +57,9 @@ public:
     void critical(QWidget *parent, const QString &title, const QString &text);
     /// Yes/No with a question icon; true exactly when Yes is chosen.
     bool question(QWidget *parent, const QString &title, const QString &text);
+    /// Yes/No whose default is No: for questions whose Yes overwrites or changes files, so that a
+    /// stray Enter never does it.
+    bool cautiousQuestion(QWidget *parent, const QString &title, const QString &text);
 
     /// The installed dialogs, or the real ones when none is installed.
     static Dialogs &instance();

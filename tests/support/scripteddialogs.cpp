@@ -110,9 +110,9 @@ bool ScriptedDialogs::take(AnswerKind kind, const Shown &shown, Answer *answer)
 
 QMessageBox::StandardButton ScriptedDialogs::message(QWidget *, QMessageBox::Icon icon, const QString &title,
                                                      const QString &text, QMessageBox::StandardButtons buttons,
-                                                     QMessageBox::StandardButton)
+                                                     QMessageBox::StandardButton defaultButton)
 {
-    const Shown shown{Kind::Message, title, text, icon, buttons, {}, {}, {}};
+    const Shown shown{Kind::Message, title, text, icon, buttons, {}, {}, {}, defaultButton};
     const bool onlyOk = buttons == QMessageBox::StandardButtons(QMessageBox::Ok);
     if (m_acknowledge && onlyOk) {
         m_shown << shown;

@@ -38,6 +38,7 @@ public:
         QString filter;
         QString selectedFilter;
         QString defaultSuffix;
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
 
     ScriptedDialogs();
