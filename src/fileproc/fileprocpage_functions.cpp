@@ -6,8 +6,10 @@
 #include "engine/hugefile.h"
 #include "fileproc/fileprocpage_text.h"
 #include "fileproc/jobplan.h"
+#include "fileproc/joinpanel.h"
 #include "fileproc/jobtext.h"
 #include "fileproc/joinlist.h"
+#include "fileproc/offsetbox.h"
 #include "fileproc/offsets.h"
 #include "fileproc/rangefigure.h"
 #include "ui/dialogs.h"
@@ -147,7 +149,7 @@ void TFileProcPage::applyFunction(FileFunction function)
     UpdateStartButton();
     outputFName->setEnabled(layout.output);
     if (fp_OffsetBox->isEnabled()) {
-        setOffsetControlsEnabled(layout.start, layout.length, layout.end);
+        fp_OffsetBox->SetControlsEnabled(layout.start, layout.length, layout.end);
         drawFigure();
     }
     showDescription();

@@ -4,6 +4,8 @@
 
 #include "engine/filejob.h"
 #include "fileproc/fileprocpage_text.h"
+#include "fileproc/joinpanel.h"
+#include "fileproc/offsetbox.h"
 #include "fileproc/jobtext.h"
 #include "fileproc/joinlist.h"
 #include "fileproc/rangefigure.h"
