@@ -1,6 +1,8 @@
 #include "fileproc/fileprocpage.h"
 
 #include "engine/filejob.h"
+#include "fileproc/joinpanel.h"
+#include "fileproc/offsetbox.h"
 #include "fileproc/rangefigure.h"
 #include "ui/fileedit.h"
 #include "ui/named.h"
@@ -46,16 +48,6 @@ QAction *checkItem(QMenu *menu, const char *name, const char *caption, bool chec
     return action;
 }
 
-QToolButton *smallButton(QWidget *parent, const char *name, const QString &caption, const QString &hint)
-{
-    auto *button = named(new QToolButton(parent), name);
-    button->setText(caption);
-    button->setToolTip(hint);
-    button->setAutoRaise(false);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
 // Hidden controls keep their place, so the page does not jump when they come and go.
 void keepPlaceWhenHidden(QWidget *widget)
 {
@@ -86,6 +78,9 @@ TFileProcPage::TFileProcPage(PackProbeState &probe, QWidget *parent)
     startBtn = named(new QPushButton(QStringLiteral("&Start"), this), "startBtn");
     stopBtn = named(new QPushButton(QStringLiteral("S&top"), this), "stopBtn");
     stopBtn->hide();
+    // Each keeps its own place: a click meant for Stop as a job ends must not land on Start.
+    keepPlaceWhenHidden(startBtn);
+    keepPlaceWhenHidden(stopBtn);
     fpStatus = named(new QLabel(this), "fpStatus");
     fpStatus->setFrameShape(QFrame::StyledPanel);
     fpStatus->setFrameShadow(QFrame::Sunken);
@@ -107,7 +102,7 @@ TFileProcPage::TFileProcPage(PackProbeState &probe, QWidget *parent)
 
     fp_OffsetBox->setEnabled(false);
     updateAdvancedOptions();
-    applyOffsetSelection();
+    fp_OffsetBox->ShowSliders(off_slide->isChecked());
     resetOffsetsToZero();
     RepaintTimer->start();
     RefreshFunction();
@@ -257,152 +252,22 @@ void TFileProcPage::buildFileFields()
 
 void TFileProcPage::buildJoinPanel()
 {
-    joinPanel = named(new QGroupBox(QStringLiteral("Files to merge"), this), "joinPanel");
-    joinList = named(new QListWidget(joinPanel), "joinList");
-    joinList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    joinList->setSortingEnabled(true);
-    joinList->setMinimumHeight(60);
-    joinList->setToolTip(QStringLiteral("select files to compute their concatenated size"));
-
-    joinAdd = smallButton(joinPanel, "joinAdd", QStringLiteral("+"), QStringLiteral("Add element"));
-    joinRemove = smallButton(joinPanel, "joinRemove", QStringLiteral("\u2212"), QStringLiteral("Remove element"));
-    joinInvert = smallButton(joinPanel, "joinInvert", QStringLiteral("\u00b1"), QStringLiteral("Invert selection"));
-    joinSort = smallButton(joinPanel, "joinSort", QStringLiteral("A-Z"), QStringLiteral("Sort elements"));
-    joinSort->setCheckable(true);
-    joinSort->setChecked(true);
-    joinMoveUp = smallButton(joinPanel, "joinMoveUp", QStringLiteral("\u25b2"), QStringLiteral("Move element up"));
-    joinMoveDown =
-        smallButton(joinPanel, "joinMoveDown", QStringLiteral("\u25bc"), QStringLiteral("Move element down"));
-
-    auto *buttons = new QGridLayout;
-    buttons->setSpacing(2);
-    const QList<QToolButton *> all{joinAdd, joinRemove, joinInvert, joinSort, joinMoveUp, joinMoveDown};
-    for (int i = 0; i < all.size(); ++i) {
-        all.at(i)->setFixedSize(30, 24);
-        buttons->addWidget(all.at(i), i / 2, i % 2);
-    }
-    buttons->setRowStretch(3, 1);
-
-    auto *row = new QHBoxLayout(joinPanel);
-    row->setContentsMargins(6, 2, 6, 6);
-    row->addWidget(joinList, 1);
-    row->addLayout(buttons);
+    joinPanel = new TJoinPanel(this);
+    joinList = joinPanel->List();
 }
 
 void TFileProcPage::buildOffsetBox()
 {
-    fp_OffsetBox = named(new QGroupBox(QStringLiteral("Offsets"), this), "fp_OffsetBox");
-    fp_OffsetBox->setContextMenuPolicy(Qt::CustomContextMenu);
-
-    auto field = [this](const char *name, const char *hint) {
-        auto *edit = named(new QLineEdit(QStringLiteral("0"), fp_OffsetBox), name);
-        edit->setToolTip(QString::fromLatin1(hint));
-        // Room for any 64-bit size: ten characters would cut off sizes from 10 GB up.
-        edit->setMaxLength(19);
-        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000")));
-        edit->setAlignment(Qt::AlignRight);
-        return edit;
-    };
-    offStart = field("offStart", "starting offset");
-    offLength = field("offLength", "part length inside input file or for splitting");
-    offLength->setText(QStringLiteral("1"));
-    offEnd = field("offEnd", "ending offset");
-    offEnd->setReadOnly(true);
-    QPalette greyed = offEnd->palette();
-    greyed.setColor(QPalette::Base, greyed.color(QPalette::Window));
-    offEnd->setPalette(greyed);
-
-    auto slider = [this](const char *name, int page) {
-        auto *track = named(new QSlider(Qt::Horizontal, fp_OffsetBox), name);
-        track->setRange(0, 100);
-        track->setPageStep(page);
-        return track;
-    };
-    offStartTrack = slider("offStartTrack", 20);
-    offLengthTrack = slider("offLengthTrack", 10);
-
-    const QString multiplyHint =
-        QStringLiteral("multiply entered byte value by current alignment setting, e.g. convert to MegaByte");
-    auto steps = [&](QToolButton *&dec1, QToolButton *&inc1, QToolButton *&dec2, QToolButton *&inc2,
-                     QToolButton *&dec3, QToolButton *&inc3, QToolButton *&mx, const char *prefixInc,
-                     const char *prefixDec, const char *mxName) {
-        auto make = [&](const char *prefix, int pair, const QString &caption) {
-            const QByteArray name = QByteArray(prefix) + QByteArray::number(pair);
-            auto *button = smallButton(fp_OffsetBox, name.constData(), caption, QString());
-            button->setFixedSize(32, 22);
-            return button;
-        };
-        dec1 = make(prefixDec, 1, QStringLiteral("\u2212\u2212\u2212"));
-        inc1 = make(prefixInc, 1, QStringLiteral("+++"));
-        dec2 = make(prefixDec, 2, QStringLiteral("\u2212\u2212"));
-        inc2 = make(prefixInc, 2, QStringLiteral("++"));
-        dec3 = make(prefixDec, 3, QStringLiteral("\u2212"));
-        inc3 = make(prefixInc, 3, QStringLiteral("+"));
-        mx = smallButton(fp_OffsetBox, mxName, QStringLiteral("\u00d7"), multiplyHint);
-        mx->setFixedSize(28, 22);
-        auto *holder = new QWidget(fp_OffsetBox);
-        auto *row = new QHBoxLayout(holder);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(1);
-        for (QToolButton *b : {dec1, inc1, dec2, inc2, dec3, inc3})
-            row->addWidget(b);
-        row->addSpacing(4);
-        row->addWidget(mx);
-        row->addStretch(1);
-        return holder;
-    };
-    QWidget *startButtons = steps(decStart1, incStart1, decStart2, incStart2, decStart3, incStart3, mxStart,
-                                  "incStart", "decStart", "mxStart");
-    QWidget *lengthButtons =
-        steps(decLen1, incLen1, decLen2, incLen2, decLen3, incLen3, mxLength, "incLen", "decLen", "mxLength");
-    for (QToolButton *b : {incStart1, incStart2, incStart3, incLen1, incLen2, incLen3})
-        b->setToolTip(QStringLiteral("increase"));
-    for (QToolButton *b : {decStart1, decStart2, decStart3, decLen1, decLen2, decLen3})
-        b->setToolTip(QStringLiteral("decrease"));
-
-    // Sliders and step buttons take turns in the same place (the "Offset selection" choice).
-    auto *startStack = named(new QStackedWidget(fp_OffsetBox), "offStartStack");
-    startStack->addWidget(offStartTrack);
-    startStack->addWidget(startButtons);
-    auto *lengthStack = named(new QStackedWidget(fp_OffsetBox), "offLengthStack");
-    lengthStack->addWidget(offLengthTrack);
-    lengthStack->addWidget(lengthButtons);
-
-    offMode = named(new QComboBox(fp_OffsetBox), "offMode");
-    offMode->addItems({QStringLiteral("B"), QStringLiteral("KB"), QStringLiteral("MB")});
-    offMode->setToolTip(QStringLiteral("alignment mode"));
-    alignBtn = named(new QPushButton(QStringLiteral("align"), fp_OffsetBox), "alignBtn");
-    alignBtn->setToolTip(
-        QStringLiteral("round offsets to a given alignment, e.g. 5.23 MB will become 5 MB if alignment is set to MB"));
-    vobAdjust = named(new QToolButton(fp_OffsetBox), "vobAdjust");
-    vobAdjust->setCheckable(true);
-    vobAdjust->setText(QStringLiteral("???"));
-    vobAdjust->setMinimumWidth(44);
-    vobAdjust->setToolTip(
-        QStringLiteral("scan .vob file for IDs and set DVD alignment mode, you still have to align manually!"));
-    vobAdjust->hide();
-    keepPlaceWhenHidden(vobAdjust);
-
-    pm_Parts = named(new QMenu(this), "pm_Parts");
-    pm_Parts->addAction(QStringLiteral("1 part"))->setObjectName(QStringLiteral("pm_Parts1"));
-    for (int n = 2; n <= 9; ++n)
-        pm_Parts->addAction(QStringLiteral("%1 parts").arg(n))->setObjectName(QStringLiteral("pm_Parts%1").arg(n));
-
-    auto *grid = new QGridLayout(fp_OffsetBox);
-    grid->setContentsMargins(8, 4, 8, 6);
-    grid->setVerticalSpacing(3);
-    grid->addWidget(new QLabel(QStringLiteral("start"), fp_OffsetBox), 0, 0);
-    grid->addWidget(offStart, 0, 1);
-    grid->addWidget(startStack, 0, 2, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("length"), fp_OffsetBox), 1, 0);
-    grid->addWidget(offLength, 1, 1);
-    grid->addWidget(lengthStack, 1, 2, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("end"), fp_OffsetBox), 2, 0);
-    grid->addWidget(offEnd, 2, 1);
-    grid->addWidget(offMode, 2, 2);
-    grid->addWidget(alignBtn, 2, 3);
-    grid->addWidget(vobAdjust, 2, 4, Qt::AlignLeft);
-    grid->setColumnStretch(4, 1);
+    fp_OffsetBox = new TOffsetBox(this);
+    offStart = fp_OffsetBox->offStart;
+    offLength = fp_OffsetBox->offLength;
+    offEnd = fp_OffsetBox->offEnd;
+    offStartTrack = fp_OffsetBox->offStartTrack;
+    offLengthTrack = fp_OffsetBox->offLengthTrack;
+    offMode = fp_OffsetBox->offMode;
+    alignBtn = fp_OffsetBox->alignBtn;
+    vobAdjust = fp_OffsetBox->vobAdjust;
+    pm_Parts = fp_OffsetBox->pm_Parts;
 }
 
 void TFileProcPage::buildLayout()
@@ -454,6 +319,14 @@ void TFileProcPage::connectHandlers()
     connect(mergeSplitRadio, &QRadioButton::clicked, this, &TFileProcPage::mergeSplitRadioClick);
 
     connect(outputFName, &TOxFileEdit::textChanged, this, &TFileProcPage::outputFNameChange);
+    // Typing comes before the change it makes, so the rule knows to wait for the end of the name.
+    connect(outputFName->edit(), &QLineEdit::textEdited, this, [this] { m_outputTyping = true; });
+    connect(outputFName->edit(), &QLineEdit::editingFinished, this, [this] {
+        if (!m_outputTyping)
+            return;
+        m_outputTyping = false;
+        outputFNameChange();
+    });
     connect(inputFName, &TOxFileEdit::buttonClicked, this, &TFileProcPage::browseInputClick);
     connect(startBtn, &QPushButton::clicked, this, &TFileProcPage::startBtnClick);
     connect(stopBtn, &QPushButton::clicked, this, &TFileProcPage::stopBtnClick);
@@ -482,20 +355,20 @@ void TFileProcPage::connectHandlers()
     connect(offLength, &QLineEdit::textChanged, this, &TFileProcPage::offLengthChange);
     connect(offStartTrack, &QSlider::valueChanged, this, &TFileProcPage::offStartTrackChange);
     connect(offLengthTrack, &QSlider::valueChanged, this, &TFileProcPage::offLengthTrackChange);
-    connect(incStart1, &QToolButton::clicked, this, &TFileProcPage::incStart1Click);
-    connect(incStart2, &QToolButton::clicked, this, &TFileProcPage::incStart2Click);
-    connect(incStart3, &QToolButton::clicked, this, &TFileProcPage::incStart3Click);
-    connect(decStart1, &QToolButton::clicked, this, &TFileProcPage::decStart1Click);
-    connect(decStart2, &QToolButton::clicked, this, &TFileProcPage::decStart2Click);
-    connect(decStart3, &QToolButton::clicked, this, &TFileProcPage::decStart3Click);
-    connect(incLen1, &QToolButton::clicked, this, &TFileProcPage::incLen1Click);
-    connect(incLen2, &QToolButton::clicked, this, &TFileProcPage::incLen2Click);
-    connect(incLen3, &QToolButton::clicked, this, &TFileProcPage::incLen3Click);
-    connect(decLen1, &QToolButton::clicked, this, &TFileProcPage::decLen1Click);
-    connect(decLen2, &QToolButton::clicked, this, &TFileProcPage::decLen2Click);
-    connect(decLen3, &QToolButton::clicked, this, &TFileProcPage::decLen3Click);
-    connect(mxStart, &QToolButton::clicked, this, &TFileProcPage::mxStartClick);
-    connect(mxLength, &QToolButton::clicked, this, &TFileProcPage::mxLengthClick);
+    connect(fp_OffsetBox->incStart1, &QToolButton::clicked, this, &TFileProcPage::incStart1Click);
+    connect(fp_OffsetBox->incStart2, &QToolButton::clicked, this, &TFileProcPage::incStart2Click);
+    connect(fp_OffsetBox->incStart3, &QToolButton::clicked, this, &TFileProcPage::incStart3Click);
+    connect(fp_OffsetBox->decStart1, &QToolButton::clicked, this, &TFileProcPage::decStart1Click);
+    connect(fp_OffsetBox->decStart2, &QToolButton::clicked, this, &TFileProcPage::decStart2Click);
+    connect(fp_OffsetBox->decStart3, &QToolButton::clicked, this, &TFileProcPage::decStart3Click);
+    connect(fp_OffsetBox->incLen1, &QToolButton::clicked, this, &TFileProcPage::incLen1Click);
+    connect(fp_OffsetBox->incLen2, &QToolButton::clicked, this, &TFileProcPage::incLen2Click);
+    connect(fp_OffsetBox->incLen3, &QToolButton::clicked, this, &TFileProcPage::incLen3Click);
+    connect(fp_OffsetBox->decLen1, &QToolButton::clicked, this, &TFileProcPage::decLen1Click);
+    connect(fp_OffsetBox->decLen2, &QToolButton::clicked, this, &TFileProcPage::decLen2Click);
+    connect(fp_OffsetBox->decLen3, &QToolButton::clicked, this, &TFileProcPage::decLen3Click);
+    connect(fp_OffsetBox->mxStart, &QToolButton::clicked, this, &TFileProcPage::mxStartClick);
+    connect(fp_OffsetBox->mxLength, &QToolButton::clicked, this, &TFileProcPage::mxLengthClick);
     connect(offMode, &QComboBox::currentIndexChanged, this, &TFileProcPage::offModeChange);
     connect(alignBtn, &QPushButton::clicked, this, &TFileProcPage::alignBtnClick);
     connect(vobAdjust, &QToolButton::clicked, this, &TFileProcPage::vobAdjustClick);
@@ -504,12 +377,12 @@ void TFileProcPage::connectHandlers()
     connect(offLength, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { pm_Parts->popup(offLength->mapToGlobal(pos)); });
 
-    connect(joinAdd, &QToolButton::clicked, this, &TFileProcPage::joinAddClick);
-    connect(joinRemove, &QToolButton::clicked, this, &TFileProcPage::joinRemoveClick);
-    connect(joinInvert, &QToolButton::clicked, this, &TFileProcPage::joinInvertClick);
-    connect(joinSort, &QToolButton::clicked, this, &TFileProcPage::joinSortClick);
-    connect(joinMoveUp, &QToolButton::clicked, this, &TFileProcPage::joinMoveUpClick);
-    connect(joinMoveDown, &QToolButton::clicked, this, &TFileProcPage::joinMoveDownClick);
+    connect(joinPanel->AddButton(), &QToolButton::clicked, this, &TFileProcPage::joinAddClick);
+    connect(joinPanel->RemoveButton(), &QToolButton::clicked, this, &TFileProcPage::joinRemoveClick);
+    connect(joinPanel->InvertButton(), &QToolButton::clicked, this, &TFileProcPage::joinInvertClick);
+    connect(joinPanel->SortButton(), &QToolButton::clicked, this, &TFileProcPage::joinSortClick);
+    connect(joinPanel->MoveUpButton(), &QToolButton::clicked, this, &TFileProcPage::joinMoveUpClick);
+    connect(joinPanel->MoveDownButton(), &QToolButton::clicked, this, &TFileProcPage::joinMoveDownClick);
     connect(joinList, &QListWidget::itemSelectionChanged, this, &TFileProcPage::joinListClick);
     connect(joinList, &QListWidget::itemDoubleClicked, this, &TFileProcPage::joinListDblClick);
 }

@@ -4,6 +4,7 @@
 
 #include "dvd/packprobe.h"
 #include "fileproc/functions.h"
+#include "fileproc/offsets.h"
 
 #include <QHash>
 #include <QWidget>
@@ -26,7 +27,11 @@ class QToolButton;
 
 namespace kbx {
 
+struct FileJobRequest;
+struct JobPlan;
 class TActivityDot;
+class TJoinPanel;
+class TOffsetBox;
 class TFileJob;
 class TOxFileEdit;
 class TProgressImage;
@@ -172,13 +177,9 @@ private:
     void showDescription();
     bool parametersComplete() const;
     qint64 partCount();
-    QStringList jobInputs() const;
-    bool refuseOwnInput();
-    bool confirmOverwrite();
-    bool confirmFourGiB();
-    bool refuseUnreadableEntry();
-    void truncateInput();
-    void startJob();
+    FileJobRequest jobRequest();
+    void truncateInput(qint64 length);
+    void startJob(const JobPlan &plan);
     void lockPage();
     void unlockPage();
     void finishJob();
@@ -191,21 +192,16 @@ private:
     int drawStyle() const;
 
     // fileprocpage_offsets.cpp
-    void writeOffsetField(QLineEdit *field, qint64 value);
     void stepField(QLineEdit *field, int pair, bool up);
     void multiplyField(QLineEdit *field);
-    void setSliderQuietly(QSlider *slider, int position);
-    void setOffsetControlsEnabled(bool start, bool length, bool end);
     void updateAdvancedOptions();
-    void applyOffsetSelection();
     void updateOffsetBoxEnabled();
     void resetOffsetsToZero();
+    // A hand-over from another page while a job runs: says so and returns true.
+    bool refuseWhileBusy();
 
     // fileprocpage_join.cpp
-    void addJoinEntry(const QString &path, qint64 size);
-    void addFolder(const QString &folder);
-    void updateJoinHint();
-    QList<bool> joinSelection() const;
+    void tellLeftOut(const QStringList &folders);
 
     PackProbeState &m_probe;
 
@@ -252,27 +248,16 @@ private:
     QLabel *outputCaption = nullptr;
     TOxFileEdit *outputFName = nullptr;
 
-    QGroupBox *joinPanel = nullptr;
-    QListWidget *joinList = nullptr;
-    QToolButton *joinAdd = nullptr;
-    QToolButton *joinRemove = nullptr;
-    QToolButton *joinInvert = nullptr;
-    QToolButton *joinSort = nullptr;
-    QToolButton *joinMoveUp = nullptr;
-    QToolButton *joinMoveDown = nullptr;
+    TJoinPanel *joinPanel = nullptr;
+    QListWidget *joinList = nullptr; // the panel's list
 
-    QGroupBox *fp_OffsetBox = nullptr;
+    // The box owns these controls; the page keeps the ones its handlers use most at hand.
+    TOffsetBox *fp_OffsetBox = nullptr;
     QLineEdit *offStart = nullptr;
     QLineEdit *offLength = nullptr;
     QLineEdit *offEnd = nullptr;
     QSlider *offStartTrack = nullptr;
     QSlider *offLengthTrack = nullptr;
-    QToolButton *incStart1 = nullptr, *incStart2 = nullptr, *incStart3 = nullptr;
-    QToolButton *decStart1 = nullptr, *decStart2 = nullptr, *decStart3 = nullptr;
-    QToolButton *incLen1 = nullptr, *incLen2 = nullptr, *incLen3 = nullptr;
-    QToolButton *decLen1 = nullptr, *decLen2 = nullptr, *decLen3 = nullptr;
-    QToolButton *mxStart = nullptr;
-    QToolButton *mxLength = nullptr;
     QComboBox *offMode = nullptr;
     QPushButton *alignBtn = nullptr;
     QToolButton *vobAdjust = nullptr;
@@ -287,16 +272,20 @@ private:
     QTimer *RepaintTimer = nullptr;
     QTimer *m_parkCheck = nullptr;
 
+    FileFunction m_function = FileFunction::Split;
+    InputKind m_inputKind = InputKind::Other;
+    // The user is typing into the output field; the output-name rule waits for the end.
+    bool m_outputTyping = false;
     qint64 m_inputSize = 0;
     qint64 m_joinTotal = 0;
     qint64 m_alignUnit = 1;
     QString m_partsMask = QStringLiteral("?");
     bool m_figureDirty = false;
     bool m_addingFiles = false;
-    bool m_settingSlider = false;
 
     std::unique_ptr<TFileJob> m_job;
     FileFunction m_jobFunction = FileFunction::Split;
+    QString m_jobRangeNote;
     bool m_busy = false;
     bool m_aborted = false;
     qint32 m_jobTicks = 0;

@@ -5,8 +5,11 @@
 #include "engine/filejob.h"
 #include "engine/hugefile.h"
 #include "fileproc/fileprocpage_text.h"
+#include "fileproc/jobplan.h"
+#include "fileproc/joinpanel.h"
 #include "fileproc/jobtext.h"
 #include "fileproc/joinlist.h"
+#include "fileproc/offsetbox.h"
 #include "fileproc/offsets.h"
 #include "fileproc/rangefigure.h"
 #include "ui/dialogs.h"
@@ -24,13 +27,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSet>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
-#include <limits>
 
 namespace kbx {
 
@@ -40,56 +41,6 @@ using filepage::NativeName;
 using filepage::Tr;
 
 namespace {
-
-const QChar Quote = QLatin1Char('"');
-
-// The numbered names a split writes, as the engine's writer forms them from the mask.
-struct PartNames
-{
-    QString prefix;
-    QString suffix;
-    int digits = 2;
-
-    explicit PartNames(const QString &mask)
-    {
-        const qsizetype first = mask.indexOf(QLatin1Char('?'));
-        if (first < 0) {
-            prefix = mask;
-            return;
-        }
-        qsizetype run = first;
-        while (run < mask.size() && mask.at(run) == QLatin1Char('?'))
-            ++run;
-        prefix = mask.left(first);
-        digits = int(run - first);
-        suffix = mask.mid(run);
-    }
-
-    QString name(qint64 number) const
-    {
-        return prefix + QString::number(number).rightJustified(digits, QLatin1Char('0')) + suffix;
-    }
-
-    // The part number a name carries, or 0 when the writer would never write that name.
-    qint64 numberOf(const QString &path) const
-    {
-        if (path.size() <= prefix.size() + suffix.size() || !path.startsWith(prefix) || !path.endsWith(suffix))
-            return 0;
-        const QString number = path.mid(prefix.size(), path.size() - prefix.size() - suffix.size());
-        if (number.size() < digits || (number.size() > digits && number.startsWith(QLatin1Char('0'))))
-            return 0;
-        for (const QChar c : number) {
-            if (!c.isDigit() || c.unicode() > '9')
-                return 0;
-        }
-        bool ok = false;
-        const qint64 value = number.toLongLong(&ok);
-        return ok ? value : 0;
-    }
-
-    // The run of "?" lies in the file-name part, so every part goes to the mask's folder.
-    bool numbersInFileName() const { return !suffix.contains(QLatin1Char('/')); }
-};
 
 // Where the caret goes after the output-name rule changed `before` into `after`: it stays with the
 // text the user typed. Always moving it one to the left would make typing a name into a split's
@@ -107,61 +58,11 @@ int caretAfterRule(const QString &before, const QString &after, int caret)
     return std::max(caret - removed, 0);
 }
 
-QString canonical(const QString &path)
-{
-    return QFileInfo(path).canonicalFilePath();
-}
-
-
-// Parts a split of `count` parts would write that exist, lowest number first; at most `limit`.
-QStringList existingParts(const QString &mask, qint64 count, int limit)
-{
-    const PartNames parts(mask);
-    QStringList found;
-    if (count < 1)
-        return found;
-    if (parts.numbersInFileName()) {
-        // List the folder once rather than asking for each of a possibly huge number of names.
-        const QString folder = FolderPart(parts.prefix);
-        const PartNames local(FileNamePart(mask));
-        QList<qint64> numbers;
-        const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
-        for (const QString &entry : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System)) {
-            const qint64 number = local.numberOf(entry);
-            if (number >= 1 && number <= count)
-                numbers << number;
-        }
-        std::sort(numbers.begin(), numbers.end());
-        for (const qint64 number : numbers) {
-            if (found.size() >= limit)
-                break;
-            found << parts.name(number);
-        }
-        return found;
-    }
-    // Numbers inside a folder name: look name by name, within reason.
-    for (qint64 number = 1; number <= std::min<qint64>(count, 9999) && found.size() < limit; ++number) {
-        if (QFileInfo::exists(parts.name(number)))
-            found << parts.name(number);
-    }
-    return found;
-}
-
 } // namespace
 
 FileFunction TFileProcPage::Function() const
 {
-    if (truncRadio->isChecked())
-        return FileFunction::Truncate;
-    if (cloneRadio->isChecked())
-        return FileFunction::Clone;
-    if (crcRadio->isChecked())
-        return FileFunction::Crc;
-    if (mergeRadio->isChecked())
-        return FileFunction::Merge;
-    if (mergeSplitRadio->isChecked())
-        return FileFunction::MergeSplit;
-    return FileFunction::Split;
+    return m_function;
 }
 
 qint64 TFileProcPage::MaxSize() const
@@ -173,37 +74,43 @@ qint64 TFileProcPage::MaxSize() const
 void TFileProcPage::truncRadioClick()
 {
     truncRadio->setChecked(true);
-    applyFunction(FileFunction::Truncate);
+    m_function = FileFunction::Truncate;
+    applyFunction(m_function);
 }
 
 void TFileProcPage::cloneRadioClick()
 {
     cloneRadio->setChecked(true);
-    applyFunction(FileFunction::Clone);
+    m_function = FileFunction::Clone;
+    applyFunction(m_function);
 }
 
 void TFileProcPage::crcRadioClick()
 {
     crcRadio->setChecked(true);
-    applyFunction(FileFunction::Crc);
+    m_function = FileFunction::Crc;
+    applyFunction(m_function);
 }
 
 void TFileProcPage::mergeRadioClick()
 {
     mergeRadio->setChecked(true);
-    applyFunction(FileFunction::Merge);
+    m_function = FileFunction::Merge;
+    applyFunction(m_function);
 }
 
 void TFileProcPage::splitRadioClick()
 {
     splitRadio->setChecked(true);
-    applyFunction(FileFunction::Split);
+    m_function = FileFunction::Split;
+    applyFunction(m_function);
 }
 
 void TFileProcPage::mergeSplitRadioClick()
 {
     mergeSplitRadio->setChecked(true);
-    applyFunction(FileFunction::MergeSplit);
+    m_function = FileFunction::MergeSplit;
+    applyFunction(m_function);
 }
 
 void TFileProcPage::RefreshFunction()
@@ -242,7 +149,7 @@ void TFileProcPage::applyFunction(FileFunction function)
     UpdateStartButton();
     outputFName->setEnabled(layout.output);
     if (fp_OffsetBox->isEnabled()) {
-        setOffsetControlsEnabled(layout.start, layout.length, layout.end);
+        fp_OffsetBox->SetControlsEnabled(layout.start, layout.length, layout.end);
         drawFigure();
     }
     showDescription();
@@ -250,8 +157,12 @@ void TFileProcPage::applyFunction(FileFunction function)
 
 bool TFileProcPage::parametersComplete() const
 {
+    // A name still being typed counts as what the rule will make of it when it is finished.
+    QString output = outputFName->Text();
+    if (m_outputTyping)
+        output = ApplyOutputNameRule(output, 0, IsSplitFunction(m_function), inputFName->Text(), m_partsMask).text;
     // Nothing can start without bytes to work on (no input chosen, or only empty files listed).
-    return CanStart(Function(), outputFName->Text(), inputFName->Text(), joinList->count()) && MaxSize() >= 1;
+    return CanStart(m_function, output, inputFName->Text(), joinList->count()) && MaxSize() >= 1;
 }
 
 void TFileProcPage::UpdateStartButton()
@@ -265,7 +176,7 @@ void TFileProcPage::showDescription()
     if (m_busy)
         return;
     const FileFunction function = Function();
-    if (!startBtn->isEnabled()) {
+    if (!parametersComplete()) {
         fpStatus->setText(MissingParametersText(function, filepage::Translation()));
         return;
     }
@@ -289,12 +200,16 @@ void TFileProcPage::outputFNameChange()
     const QString text = outputFName->Text();
     if (!text.isEmpty()) {
         m_figureDirty = true;
-        const int caret = outputFName->SelStart();
-        const OutputNameResult rule =
-            ApplyOutputNameRule(text, caret, IsSplitFunction(Function()), inputFName->Text(), m_partsMask);
-        if (rule.changed) {
-            outputFName->setText(rule.text);
-            outputFName->setSelStart(caretAfterRule(text, rule.text, caret));
+        // Not while the name is being typed: run on every keystroke the rule would put the mask
+        // into a half-typed name. It runs when the field is left and when Start is pressed.
+        if (!m_outputTyping) {
+            const int caret = outputFName->SelStart();
+            const OutputNameResult rule =
+                ApplyOutputNameRule(text, caret, IsSplitFunction(Function()), inputFName->Text(), m_partsMask);
+            if (rule.changed) {
+                outputFName->setText(rule.text);
+                outputFName->setSelStart(caretAfterRule(text, rule.text, caret));
+            }
         }
     }
     // The start button follows the name as it is typed, not only on the next repaint tick.
@@ -308,7 +223,7 @@ void TFileProcPage::startBtnClick()
 {
     if (m_busy)
         return;
-    if (vobAdjust->text() == QLatin1String("AVI")) {
+    if (m_inputKind == InputKind::Avi && !IsMergeFunction(m_function)) {
         const QString question =
             Tr(QStringLiteral("You are trying to process an AVI video. Kinbox does not yet support format specific "
                               "processing of AVI files. So the file will be treated just like any other and will "
@@ -319,38 +234,63 @@ void TFileProcPage::startBtnClick()
     }
     if (vobAdjust->isChecked())
         alignBtnClick();
+    // Whatever was being typed into the output field is finished now.
+    m_outputTyping = false;
+    outputFNameChange();
     UpdateStartButton();
-    if (!startBtn->isEnabled()) {
+    if (!parametersComplete()) {
         filepage::Tell(QStringLiteral("There are parameters missing."));
         RefreshFunction();
         return;
     }
-    const FileFunction function = Function();
-    if (IsSplitFunction(function) && !outputFName->Text().contains(m_partsMask)) {
+    if (IsSplitFunction(m_function) && !outputFName->Text().contains(m_partsMask)) {
         outputFNameChange();
         outputFNameChange();
     }
 
-    if (function == FileFunction::Truncate) {
-        const QString question = Tr(QStringLiteral("This will truncate")) + QLatin1Char(' ') + Quote
-            + inputFName->Text() + Quote + QLatin1Char('.') + LineBreak
-            + Tr(QStringLiteral("Are you sure you want to do that ?"));
-        if (Ask(question))
-            truncateInput();
+    const JobPlan plan = PlanFileJob(jobRequest(), filepage::Translation());
+    if (plan.Refused()) {
+        filepage::TellTranslated(this, plan.refusal);
         return;
     }
-
-    if (refuseUnreadableEntry() || refuseOwnInput())
-        return;
-    if (!confirmFourGiB() || !confirmOverwrite())
-        return;
-    startJob();
+    for (const PlannedQuestion &question : plan.questions) {
+        if (!Ask(question.text))
+            return;
+    }
+    if (m_function == FileFunction::Truncate)
+        truncateInput(plan.length);
+    else
+        startJob(plan);
 }
 
-void TFileProcPage::truncateInput()
+FileJobRequest TFileProcPage::jobRequest()
+{
+    FileJobRequest request;
+    request.function = m_function;
+    request.input = inputFName->Text();
+    request.inputSize = m_inputSize;
+    request.output = outputFName->Text();
+    for (const QString &entry : JoinEntries())
+        request.joinList << JoinInput{JoinEntryPath(entry), JoinEntrySize(entry)};
+    request.start = ReadOffsetField(offStart);
+    request.length = ReadOffsetField(offLength);
+    // The range fields are not the user's for a checksum: it covers the whole file.
+    request.crcRange = false;
+    request.computeCrc = calcCRC->isChecked();
+    request.parallel = parallel->value();
+    request.copyHeader = cbDVDhead->isChecked();
+    request.packSize = m_probe.PackSize;
+    request.duplicate = cbDuplicate->isChecked();
+    request.advanced = fp_advanced->isChecked();
+    request.splitMode = cb_SplitEverywhere->isChecked() ? SplitMode::Everywhere
+        : cb_SplitCellHeader->isChecked()               ? SplitMode::CellHeader
+                                                        : SplitMode::AVSync;
+    return request;
+}
+
+void TFileProcPage::truncateInput(qint64 length)
 {
     const QString name = inputFName->Text();
-    const qint64 length = ReadOffsetField(offLength);
     try {
         TQsHugeFile file(NativeName(name), AttributeNormal, GenericRead | GenericWrite, 0);
         file.Reset(1);
@@ -366,6 +306,7 @@ void TFileProcPage::truncateInput()
     }
     inputFName->setText(QString());
     m_inputSize = 0;
+    m_inputKind = InputKind::Other;
     inputCaption->setText(Tr(QStringLiteral("Source file")));
     vobAdjust->setText(QStringLiteral("???"));
     vobAdjust->hide();
@@ -373,142 +314,8 @@ void TFileProcPage::truncateInput()
     RefreshFunction();
 }
 
-QStringList TFileProcPage::jobInputs() const
+void TFileProcPage::startJob(const JobPlan &plan)
 {
-    if (!IsMergeFunction(Function()))
-        return {inputFName->Text()};
-    QStringList paths;
-    for (const QString &entry : JoinEntries())
-        paths << JoinEntryPath(entry);
-    return paths;
-}
-
-bool TFileProcPage::refuseUnreadableEntry()
-{
-    if (!IsMergeFunction(Function()))
-        return false;
-    for (const QString &entry : JoinEntries()) {
-        if (JoinEntrySize(entry) < 0) {
-            filepage::TellTranslated(this, Tr(QStringLiteral("This file could not be opened when it was added, "
-                                                             "so the files cannot be merged:"))
-                                               + LineBreak + Quote + JoinEntryPath(entry) + Quote);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool TFileProcPage::refuseOwnInput()
-{
-    const FileFunction function = Function();
-    if (function == FileFunction::Crc)
-        return false;
-    const QString output = outputFName->Text();
-    QString clash;
-    if (!IsSplitFunction(function)) {
-        const QString target = canonical(output);
-        for (const QString &input : jobInputs()) {
-            if (!target.isEmpty() && canonical(input) == target) {
-                clash = output;
-                break;
-            }
-        }
-    } else {
-        QSet<QString> inputs;
-        for (const QString &input : jobInputs()) {
-            const QString path = canonical(input);
-            if (!path.isEmpty())
-                inputs.insert(path);
-        }
-        // A part that would replace an input exists already: it is that input, or a link to it.
-        for (const QString &part : existingParts(output, partCount(), std::numeric_limits<int>::max())) {
-            if (inputs.contains(canonical(part))) {
-                clash = part;
-                break;
-            }
-        }
-    }
-    if (clash.isEmpty())
-        return false;
-    filepage::TellTranslated(this, Tr(QStringLiteral("The output would overwrite an input of this job:"))
-                                       + LineBreak + Quote + clash + Quote + LineBreak
-                                       + Tr(QStringLiteral("Choose another output file name.")));
-    return true;
-}
-
-bool TFileProcPage::confirmFourGiB()
-{
-    if (!NeedsFourGiBQuestion(Function(), outputFName->Text(), m_joinTotal))
-        return true;
-    return Ask(Tr(QStringLiteral("The destination file is to be created on a non-NTFS drive and is larger than 4 GB."))
-               + LineBreak + Tr(QStringLiteral("This might not be supported. Are you sure you want to do that ?")));
-}
-
-bool TFileProcPage::confirmOverwrite()
-{
-    const FileFunction function = Function();
-    if (function == FileFunction::Crc)
-        return true;
-    QString existing;
-    if (IsSplitFunction(function)) {
-        const QStringList parts = existingParts(outputFName->Text(), partCount(), 1);
-        existing = parts.value(0);
-    } else if (QFileInfo::exists(outputFName->Text())) {
-        existing = outputFName->Text();
-    }
-    if (existing.isEmpty())
-        return true;
-    return Ask(Tr(QStringLiteral("This will overwrite")) + QLatin1Char(' ') + Quote + existing + Quote
-               + QLatin1Char('.') + LineBreak + Tr(QStringLiteral("Are you sure you want to do that ?")));
-}
-
-void TFileProcPage::startJob()
-{
-    const FileFunction function = Function();
-    FileJobSettings settings;
-    settings.merge = IsMergeFunction(function);
-    if (settings.merge) {
-        for (const QString &path : jobInputs())
-            settings.joinList.push_back(NativeName(path));
-    }
-    settings.split = IsSplitFunction(function);
-    settings.partSize = settings.split ? ReadOffsetField(offLength) : 0;
-    settings.crcOnly = function == FileFunction::Crc;
-    settings.computeCrc = calcCRC->isChecked() || settings.crcOnly;
-    settings.parallel = parallel->value();
-    settings.copyHeader = cbDVDhead->isChecked();
-    settings.packSize = m_probe.PackSize;
-    settings.duplicate = cbDuplicate->isChecked();
-    settings.advanced = fp_advanced->isChecked();
-    settings.splitMode = cb_SplitEverywhere->isChecked() ? SplitMode::Everywhere
-        : cb_SplitCellHeader->isChecked()                ? SplitMode::CellHeader
-                                                         : SplitMode::AVSync;
-
-    QString input = inputFName->Text();
-    QString output = outputFName->Text();
-    qint64 length = ReadOffsetField(offLength);
-    qint64 start = 0;
-    switch (function) {
-    case FileFunction::Clone:
-        start = ReadOffsetField(offStart);
-        break;
-    case FileFunction::Split:
-        length = m_inputSize;
-        break;
-    case FileFunction::Merge:
-        input.clear();
-        length = m_joinTotal;
-        break;
-    case FileFunction::MergeSplit:
-        length = m_joinTotal;
-        break;
-    case FileFunction::Crc:
-        output.clear();
-        break;
-    case FileFunction::Truncate:
-        return;
-    }
-
     lockPage();
     m_jobTicks = 0;
     m_lastProgressMark = 0;
@@ -523,8 +330,9 @@ void TFileProcPage::startJob()
         });
     }
     try {
-        m_job->StartFileJob(settings, NativeName(input), NativeName(output), length, start);
+        m_job->StartFileJob(plan.settings, NativeName(plan.input), NativeName(plan.output), plan.length, plan.start);
     } catch (const std::exception &error) {
+        // The engine refused (an output that is an input, a pipe, ...): nothing was written.
         progress->hide();
         unlockPage();
         RefreshFunction();
@@ -533,7 +341,8 @@ void TFileProcPage::startJob()
     }
     m_busy = true;
     m_aborted = false;
-    m_jobFunction = function;
+    m_jobFunction = m_function;
+    m_jobRangeNote = plan.rangeNote;
     fpStatus->setText(InitializingText(filepage::Translation()));
     TruncTimer->start();
     m_parkCheck->start();

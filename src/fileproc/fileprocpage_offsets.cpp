@@ -5,6 +5,9 @@
 
 #include "engine/hugefile.h"
 #include "fileproc/fileprocpage_text.h"
+#include "fileproc/joinpanel.h"
+#include "fileproc/offsetbox.h"
+#include "fileproc/filenames.h"
 #include "fileproc/joinlist.h"
 #include "fileproc/offsets.h"
 #include "ui/fileedit.h"
@@ -38,9 +41,9 @@ qint64 TFileProcPage::ReadOffsetField(QLineEdit *field)
             resetOffsetsToZero();
         return 0;
     }
-    const OffsetField kind = field == offLength                                   ? OffsetField::Length
-        : field->objectName().startsWith(QLatin1String("off"))                    ? OffsetField::StartOrEnd
-                                                                                  : OffsetField::Other;
+    const OffsetField kind = field == offLength                     ? OffsetField::Length
+        : field == offStart || field == offEnd                      ? OffsetField::StartOrEnd
+                                                                    : OffsetField::Other;
     const OffsetRead read = ReadOffsetValue(field->text(), kind, maxSize);
     // Rewriting an unchanged text would only move the caret.
     if (read.changed && read.text != field->text()) {
@@ -56,28 +59,9 @@ QString TFileProcPage::OffsetText(qint64 value) const
     return kbx::OffsetText(value, m_alignUnit, offHexa->isChecked(), offMode->currentText());
 }
 
-void TFileProcPage::writeOffsetField(QLineEdit *field, qint64 value)
-{
-    const QString text = QString::number(value);
-    if (field->text() != text)
-        field->setText(text);
-}
-
-void TFileProcPage::setSliderQuietly(QSlider *slider, int position)
-{
-    m_settingSlider = true;
-    slider->setValue(position);
-    m_settingSlider = false;
-}
-
 void TFileProcPage::resetOffsetsToZero()
 {
-    for (QLineEdit *field : {offStart, offLength, offEnd}) {
-        const QSignalBlocker quiet(field);
-        field->setText(QStringLiteral("0"));
-    }
-    setSliderQuietly(offStartTrack, 0);
-    setSliderQuietly(offLengthTrack, 0);
+    fp_OffsetBox->ResetToZero();
     m_figureDirty = true;
 }
 
@@ -89,10 +73,10 @@ void TFileProcPage::offStartChange()
         return;
     }
     const qint64 start = ReadOffsetField(offStart);
-    setSliderQuietly(offStartTrack, int(Nearest(double(start) / double(maxSize) * 100)));
+    fp_OffsetBox->SetSliderQuietly(offStartTrack, int(Nearest(double(start) / double(maxSize) * 100)));
     const OffsetRange range = StartChanged(start, ReadOffsetField(offLength), maxSize);
-    writeOffsetField(offLength, range.length);
-    writeOffsetField(offEnd, range.end);
+    TOffsetBox::WriteField(offLength, range.length);
+    TOffsetBox::WriteField(offEnd, range.end);
     m_figureDirty = true;
 }
 
@@ -106,24 +90,24 @@ void TFileProcPage::offLengthChange()
     const qint64 start = ReadOffsetField(offStart);
     const qint64 length = ReadOffsetField(offLength);
     const OffsetRange range = LengthChanged(start, length, maxSize);
-    setSliderQuietly(offLengthTrack, range.sliderPosition);
-    writeOffsetField(offStart, range.start);
-    writeOffsetField(offEnd, range.end);
+    fp_OffsetBox->SetSliderQuietly(offLengthTrack, range.sliderPosition);
+    TOffsetBox::WriteField(offStart, range.start);
+    TOffsetBox::WriteField(offEnd, range.end);
     m_figureDirty = true;
 }
 
 void TFileProcPage::offStartTrackChange()
 {
-    if (m_settingSlider || MaxSize() <= 0)
+    if (fp_OffsetBox->SettingSlider() || MaxSize() <= 0)
         return;
-    writeOffsetField(offStart, SliderValue(MaxSize(), offStartTrack->value()));
+    TOffsetBox::WriteField(offStart, SliderValue(MaxSize(), offStartTrack->value()));
 }
 
 void TFileProcPage::offLengthTrackChange()
 {
-    if (m_settingSlider || MaxSize() <= 0)
+    if (fp_OffsetBox->SettingSlider() || MaxSize() <= 0)
         return;
-    writeOffsetField(offLength, SliderValue(MaxSize(), offLengthTrack->value()));
+    TOffsetBox::WriteField(offLength, SliderValue(MaxSize(), offLengthTrack->value()));
 }
 
 void TFileProcPage::stepField(QLineEdit *field, int pair, bool up)
@@ -131,7 +115,7 @@ void TFileProcPage::stepField(QLineEdit *field, int pair, bool up)
     if (!field->isEnabled())
         return;
     const qint64 step = StepSize(pair, m_alignUnit);
-    writeOffsetField(field, StepOffset(ReadOffsetField(field), up ? step : -step));
+    TOffsetBox::WriteField(field, StepOffset(ReadOffsetField(field), up ? step : -step));
 }
 
 void TFileProcPage::incStart1Click() { stepField(offStart, 1, true); }
@@ -153,7 +137,7 @@ void TFileProcPage::multiplyField(QLineEdit *field)
         return;
     // The typed number counts units: it is taken as it stands, before the byte limits apply.
     const qint64 units = ReadOffsetValue(field->text(), OffsetField::Other, 0).value;
-    writeOffsetField(field, MultiplyOffset(units, m_alignUnit));
+    TOffsetBox::WriteField(field, MultiplyOffset(units, m_alignUnit));
 }
 
 void TFileProcPage::mxStartClick() { multiplyField(offStart); }
@@ -171,7 +155,7 @@ void TFileProcPage::alignBtnClick()
     if (MaxSize() > 0) {
         for (QLineEdit *field : {offStart, offLength}) {
             const qint64 value = ReadOffsetValue(field->text(), OffsetField::Other, 0).value;
-            writeOffsetField(field, AlignOffset(value, unit, MaxSize()));
+            TOffsetBox::WriteField(field, AlignOffset(value, unit, MaxSize()));
         }
     }
     vobAdjust->setToolTip(AlignHintText(unit, filepage::Translation()));
@@ -209,14 +193,7 @@ void TFileProcPage::off_buttonClick()
     }
     QAction *other = item == off_slide ? off_button : off_slide;
     other->setChecked(!item->isChecked());
-    applyOffsetSelection();
-}
-
-void TFileProcPage::applyOffsetSelection()
-{
-    const bool sliders = off_slide->isChecked();
-    for (QStackedWidget *stack : fp_OffsetBox->findChildren<QStackedWidget *>())
-        stack->setCurrentIndex(sliders ? 0 : 1);
+    fp_OffsetBox->ShowSliders(off_slide->isChecked());
 }
 
 QString TFileProcPage::OffsetSetting() const
@@ -229,7 +206,7 @@ void TFileProcPage::SetOffsetSetting(const QString &setting)
     const bool buttons = setting == QLatin1String("button");
     off_button->setChecked(buttons);
     off_slide->setChecked(!buttons);
-    applyOffsetSelection();
+    fp_OffsetBox->ShowSliders(off_slide->isChecked());
 }
 
 void TFileProcPage::pm_PartsClick()
@@ -239,18 +216,7 @@ void TFileProcPage::pm_PartsClick()
         return;
     const int parts = PartsMenuNumber(item->text());
     if (parts >= 1)
-        writeOffsetField(offLength, PartsMenuLength(parts, MaxSize()));
-}
-
-void TFileProcPage::setOffsetControlsEnabled(bool start, bool length, bool end)
-{
-    for (QWidget *w : std::initializer_list<QWidget *>{offStart, incStart1, incStart2, incStart3, decStart1,
-                                                       decStart2, decStart3, mxStart, offStartTrack})
-        w->setEnabled(start);
-    for (QWidget *w : std::initializer_list<QWidget *>{offLength, incLen1, incLen2, incLen3, decLen1, decLen2,
-                                                       decLen3, mxLength, offLengthTrack})
-        w->setEnabled(length);
-    offEnd->setEnabled(end);
+        TOffsetBox::WriteField(offLength, PartsMenuLength(parts, MaxSize()));
 }
 
 void TFileProcPage::updateOffsetBoxEnabled()
@@ -260,14 +226,27 @@ void TFileProcPage::updateOffsetBoxEnabled()
     fp_OffsetBox->setEnabled(usable);
 }
 
+bool TFileProcPage::refuseWhileBusy()
+{
+    if (!m_busy)
+        return false;
+    // The running job's fields stay as they are; the job is never touched.
+    filepage::Tell(QStringLiteral("Kinbox is currently processing files. Try again when the job has ended."));
+    return true;
+}
+
 void TFileProcPage::OpenInputFile(const QString &fileName)
 {
+    if (refuseWhileBusy())
+        return;
     inputFName->setText(fileName);
     browseInputClick();
 }
 
 void TFileProcPage::SplitFile(const QString &fileName)
 {
+    if (refuseWhileBusy())
+        return;
     OpenInputFile(fileName);
     splitRadio->setChecked(true);
     splitRadioClick();
@@ -275,8 +254,13 @@ void TFileProcPage::SplitFile(const QString &fileName)
 
 void TFileProcPage::browseInputClick()
 {
+    if (m_busy)
+        return;
     const QString name = inputFName->Text();
-    m_inputSize = name.isEmpty() ? -1 : HugeFileSize(NativeName(name));
+    // Asked without opening: a pipe would block the window until someone writes to it.
+    const FileKind fileKind = KindOf(name);
+    m_inputSize = ReadableSize(name);
+    m_inputKind = InputKind::Other;
     if (m_inputSize < 1) {
         inputFName->setText(QString());
         inputCaption->setText(Tr(QStringLiteral("Source file")));
@@ -284,7 +268,12 @@ void TFileProcPage::browseInputClick()
         vobAdjust->setText(QStringLiteral("???"));
         vobAdjust->hide();
         resetOffsetsToZero();
-        filepage::Tell(QStringLiteral("File open error. The file may be in use."));
+        if (fileKind == FileKind::Special)
+            filepage::TellTranslated(this, Tr(QStringLiteral("This is a pipe, socket or device, not a file that can "
+                                                             "be read as a whole:"))
+                                               + filepage::LineBreak + QLatin1Char('"') + name + QLatin1Char('"'));
+        else
+            filepage::Tell(QStringLiteral("File open error. The file may be in use."));
         RefreshFunction();
         return;
     }
@@ -300,6 +289,7 @@ void TFileProcPage::browseInputClick()
     }
 
     const InputKind kind = InputKindOf(name);
+    m_inputKind = kind;
     if (kind == InputKind::Mpeg) {
         if (!ProbeMpegPacks(NativeName(name), m_probe)) {
             filepage::TellTranslated(

@@ -4,6 +4,8 @@
 
 #include "engine/filejob.h"
 #include "fileproc/fileprocpage_text.h"
+#include "fileproc/joinpanel.h"
+#include "fileproc/offsetbox.h"
 #include "fileproc/jobtext.h"
 #include "fileproc/joinlist.h"
 #include "fileproc/rangefigure.h"
@@ -177,8 +179,12 @@ void TFileProcPage::ShowJobSummary()
                           + QStringLiteral(" min"));
         return;
     }
-    fpStatus->setText(SummaryText(m_jobFunction, counters, m_jobTicks, m_job->CrcEnabled(),
-                                  m_job->Checksum().Crc.load(std::memory_order_relaxed), filepage::Translation()));
+    QString summary = SummaryText(m_jobFunction, counters, m_jobTicks, m_job->CrcEnabled(),
+                                  m_job->Checksum().Crc.load(std::memory_order_relaxed), filepage::Translation());
+    // A checksum over part of a file says which part.
+    if (!m_jobRangeNote.isEmpty())
+        summary += QStringLiteral(" (") + m_jobRangeNote + QLatin1Char(')');
+    fpStatus->setText(summary);
 }
 
 void TFileProcPage::RepaintTimerTimer()

@@ -1,9 +1,10 @@
 #include "fileproc/fileprocpage_text.h"
 
+#include "fileproc/filenames.h"
 #include "ui/dialogs.h"
 #include "ui/translator.h"
 
-#include <QFile>
+#include <QApplication>
 
 namespace kbx::filepage {
 
@@ -19,7 +20,9 @@ std::function<QString(const QString &)> Translation()
 
 bool Ask(const QString &text)
 {
-    return kbx::AskQuestion(text);
+    // Nearly every question here lets a job write or cut files: Enter must never mean yes.
+    return Dialogs::instance().questionDefaultNo(QApplication::activeWindow(),
+                                                ApplicationTitle() + QStringLiteral(" hat eine Frage"), text);
 }
 
 void Tell(const QString &text)
@@ -34,7 +37,7 @@ void TellTranslated(QWidget *parent, const QString &text)
 
 std::string NativeName(const QString &fileName)
 {
-    return QFile::encodeName(fileName).toStdString();
+    return BytesOfName(fileName).toStdString();
 }
 
 } // namespace kbx::filepage

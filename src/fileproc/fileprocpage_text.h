@@ -14,7 +14,7 @@ namespace kbx::filepage {
 QString Tr(const QString &text);
 // The same lookup as a function object for the logic's text builders.
 std::function<QString(const QString &)> Translation();
-// A yes/no question with the text as given; true on yes.
+// A yes/no question with the text as given, No by default; true on yes.
 bool Ask(const QString &text);
 // A plain message box; the text is translated as a whole.
 void Tell(const QString &text);
@@ -23,7 +23,7 @@ void TellTranslated(QWidget *parent, const QString &text);
 // Line breaks inside the page's message texts.
 inline const QString LineBreak = QStringLiteral("\n");
 
-// A file name as the engine's file class takes it.
+// A file name as the engine's file class takes it: the system's bytes, exactly.
 std::string NativeName(const QString &fileName);
 
 } // namespace kbx::filepage

@@ -2,6 +2,7 @@
 
 #include "engine/hugefile.h"
 #include "common/paths.h"
+#include "fileproc/filenames.h"
 #include "fileproc/functions.h"
 #include "platform/userfolders.h"
 #include "platform/volumes.h"
@@ -34,22 +35,6 @@ QString tenthsText(qint64 tenths, const QLocale &locale)
     if (magnitude % 10 != 0)
         text += locale.decimalPoint() + QString::number(magnitude % 10);
     return text;
-}
-
-void collectInto(const QString &folder, QList<FolderFile> &files)
-{
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        if (info.isDir()) {
-            if (!info.isSymLink())
-                collectInto(path, files);
-            continue;
-        }
-        const bool special = info.exists() && !info.isFile();
-        files.append({path, special ? -1 : HugeFileSize(QFile::encodeName(path).toStdString())});
-    }
 }
 
 } // namespace
@@ -105,11 +90,15 @@ QString JoinHintText(const QStringList &entries, const QList<bool> &selected, co
         + Translated(translate, QStringLiteral("files selected"));
 }
 
-QList<FolderFile> CollectFolderFiles(const QString &folder)
+QList<FolderFile> CollectFolderFiles(const QString &folder, QStringList *leftOut)
 {
+    const FolderListing listing = ListFolderTree(folder);
     QList<FolderFile> files;
-    if (!folder.isEmpty())
-        collectInto(folder, files);
+    files.reserve(listing.files.size());
+    for (const QString &path : listing.files)
+        files.append({path, ReadableSize(path)});
+    if (leftOut)
+        *leftOut = listing.leftOut;
     return files;
 }
 

@@ -41,9 +41,11 @@ struct FolderFile
 };
 
 // Every file below `folder`, depth first in the order the file system lists each folder: a
-// subfolder's files come where the subfolder is listed. Hidden files count; links to folders are
-// not followed (they could loop). Entries that are neither files nor folders (pipes, sockets,
-// devices) are listed with size -1 without opening them, as opening a pipe would wait for a writer.
-QList<FolderFile> CollectFolderFiles(const QString &folder);
+// subfolder's files come where the subfolder is listed. Hidden files count, and so do names that are
+// not valid UTF-8 (kept byte for byte); links to folders are not followed (they could loop). Entries
+// that are neither files nor block devices (pipes, sockets, character devices) are listed with size
+// -1 without opening them, as opening a pipe would wait for a writer. `leftOut` receives the folders
+// that could not be read.
+QList<FolderFile> CollectFolderFiles(const QString &folder, QStringList *leftOut = nullptr);
 
 } // namespace kbx
