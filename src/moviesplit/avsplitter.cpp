@@ -135,7 +135,8 @@ MuxOverhead OverheadFor(const std::string &outputName)
 
 AvIndex IndexMovie(const std::string &file, SplitControl &control)
 {
-    av_log_set_level(AV_LOG_ERROR);
+    // Failures reach the user through the split's own message.
+    av_log_set_level(AV_LOG_QUIET);
     AvIndex index;
     Input in = OpenInput(file);
     index.fileSize = std::max<int64_t>(0, in->pb ? avio_size(in->pb) : 0);
@@ -334,7 +335,8 @@ void WriteMovie(const std::string &file, const AvIndex &index, const std::vector
             return;
         open[seg]->Finish();
         open[seg].reset();
-        outcome.partial.erase(std::remove(outcome.partial.begin(), outcome.partial.end(), outcome.names[seg]),
+        if (left[seg] == 0)
+            outcome.partial.erase(std::remove(outcome.partial.begin(), outcome.partial.end(), outcome.names[seg]),
                               outcome.partial.end());
     };
 
