@@ -204,7 +204,8 @@ void TMovieSplitPage::finishRun()
         setStatus(Translate(QStringLiteral("aborted after")) + QStringLiteral(" %1 s, ").arg(seconds)
                   + QString::number(outcome.names.size()) + QLatin1Char(' ')
                   + Translate(QStringLiteral("segments written")));
-        Dialogs::instance().information(this, QString(), QString::fromStdString(m_job->Report()));
+        if (!outcome.names.empty())
+            Dialogs::instance().information(this, QString(), QString::fromStdString(m_job->Report()));
     } else {
         setStatus(QString::number(outcome.names.size()) + QLatin1Char(' ')
                   + Translate(QStringLiteral("segments written in")) + QStringLiteral(" %1 s").arg(seconds));
