@@ -104,6 +104,8 @@ void TMovieSplitJob::Start(const std::string &source, const std::string &output,
     m_control.segment.store(0);
     m_control.segments.store(0);
     m_control.abort.store(false);
+    // A run stopped while paused must not leave the next one paused.
+    m_control.paused.store(false);
     m_approval.store(0);
     m_error.clear();
     m_outcome = SplitOutcome{};

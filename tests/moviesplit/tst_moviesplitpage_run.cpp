@@ -121,6 +121,14 @@ private slots:
         QVERIFY(finished.wait(20000));
         QVERIFY(status(page).startsWith(QStringLiteral("aborted after")));
         QVERIFY(dialogs.shown().at(0).text.contains(QStringLiteral("abort")));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("held1.vob"))));
+        // A split stopped while paused leaves the next one running.
+        page.MS_Segments->setValue(2);
+        page.MS_Start->click();
+        QVERIFY(finished.wait(20000));
+        QVERIFY2(status(page).startsWith(QStringLiteral("2 segments written")), qPrintable(status(page)));
+        QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("held1.vob"))));
+        QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("held2.vob"))));
 
         // The smallest segment size cannot hold a stretch between navigation packs.
         page.MS_Mode->setCurrentIndex(0);
