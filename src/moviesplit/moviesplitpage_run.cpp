@@ -118,7 +118,7 @@ void TMovieSplitPage::MS_StopClick()
     m_job->SetPaused(true);
     const bool stop = Dialogs::instance().message(
                           this, QMessageBox::Question, QString(),
-                          Translate(QStringLiteral("Are you sure you want to abort splitting ?")),
+                          Translate(QStringLiteral("Are you sure you want to abort file processing ?")),
                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                       == QMessageBox::Yes;
     m_job->SetPaused(wasPaused);
@@ -142,7 +142,7 @@ void TMovieSplitPage::jobStateChanged()
             write = Dialogs::instance().message(
                         this, QMessageBox::Question, QString(),
                         Translate(QStringLiteral("This will overwrite")) + QLatin1Char('\n') + NameList(existing)
-                            + QLatin1Char('\n') + Translate(QStringLiteral("Do you want to continue ?")),
+                            + QLatin1Char('\n') + Translate(QStringLiteral("Are you sure you want to do that ?")),
                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                     == QMessageBox::Yes;
         }
@@ -169,7 +169,7 @@ void TMovieSplitPage::showProgress()
     QString text;
     const int segment = c.segment.load();
     if (segment > 0)
-        text = Translate(QStringLiteral("writing segment")) + QStringLiteral(" %1 / %2").arg(segment).arg(c.segments.load());
+        text = Translate(QStringLiteral("segment")) + QStringLiteral(" %1 / %2").arg(segment).arg(c.segments.load());
     else
         text = Translate(QStringLiteral("examining the movie..."));
     text += QStringLiteral(" (%1%)").arg(percent);
