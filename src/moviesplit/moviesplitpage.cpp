@@ -1,5 +1,7 @@
 #include "moviesplit/moviesplitpage.h"
 
+#include "moviesplit/splitjob.h"
+
 #include "ui/outputname.h"
 #include "ui/fileedit.h"
 #include "ui/named.h"
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -139,10 +142,18 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
     auto *runRow = new QHBoxLayout;
     MS_Start = named(new QPushButton(tr("Start")), "MS_Start");
     MS_Pause = named(new QPushButton(tr("Pause")), "MS_Pause");
+    MS_Stop = named(new QPushButton(tr("Stop")), "MS_Stop");
+    MS_Progress = named(new QProgressBar, "MS_Progress");
     MS_Start->setEnabled(false);
     MS_Pause->setEnabled(false);
+    MS_Pause->setCheckable(true);
+    MS_Stop->hide();
+    MS_Progress->setRange(0, 100);
+    MS_Progress->hide();
+    runRow->addWidget(MS_Progress, 1);
     runRow->addStretch(1);
     runRow->addWidget(MS_Start);
+    runRow->addWidget(MS_Stop);
     runRow->addWidget(MS_Pause);
     top->addLayout(runRow);
     top->addStretch(1);
@@ -181,9 +192,9 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
     Label8->installEventFilter(this);
     connect(MS_TotalMovieLength, &QPushButton::clicked, this, &TMovieSplitPage::MS_TotalMovieLengthClick);
     connect(MS_GotoFileProc, &QPushButton::clicked, this, &TMovieSplitPage::MS_GotoFileProcClick);
-
-    // The splitter is not finished; the page stays disabled until someone enables it.
-    setEnabled(false);
+    connect(MS_Start, &QPushButton::clicked, this, &TMovieSplitPage::MS_StartClick);
+    connect(MS_Pause, &QPushButton::clicked, this, &TMovieSplitPage::MS_PauseClick);
+    connect(MS_Stop, &QPushButton::clicked, this, &TMovieSplitPage::MS_StopClick);
 }
 
 void TMovieSplitPage::SetMovieLengthSource(std::function<std::pair<int, int>()> source)
@@ -259,6 +270,8 @@ void TMovieSplitPage::MS_SourceButtonClick()
     if (!source.isEmpty())
         MS_Destination->setText(DefaultOutputName(MS_Destination->Text(), source));
     MS_SplitBox->setEnabled(!source.isEmpty());
+    MS_Start->setEnabled(!source.isEmpty());
+    m_splitBy = SplitBy::Count;
 }
 
 void TMovieSplitPage::MS_SegSizeChange()
@@ -280,11 +293,13 @@ void TMovieSplitPage::MS_SegSizeChange()
     }
     setDuration(typed.bytes);
     setSegments(SegmentsFor(m_movieSize, typed.bytes));
+    m_splitBy = SplitBy::Size;
 }
 
 void TMovieSplitPage::MS_SegmentsChange()
 {
     SetSegmentBytes(BytesForCount(m_movieSize, MS_Segments->value(), Unit()));
+    m_splitBy = SplitBy::Count;
 }
 
 void TMovieSplitPage::MS_MinEChange()
@@ -298,6 +313,7 @@ void TMovieSplitPage::MS_MinEChange()
     const qint64 bytes = BytesForDuration(MS_MinE->value(), MS_SecE->value(), length, m_movieSize);
     SetSegmentBytes(bytes);
     setSegments(SegmentsFor(m_movieSize, bytes));
+    m_splitBy = SplitBy::Duration;
 }
 
 void TMovieSplitPage::MS_ModeEnter()
@@ -310,6 +326,7 @@ void TMovieSplitPage::MS_ModeChange()
     const qint64 bytes = BytesForUnitChange(MS_SegSize->text(), m_prevUnit);
     SetSegmentBytes(bytes);
     m_prevUnit = Unit();
+    m_splitBy = SplitBy::Size;
 }
 
 void TMovieSplitPage::MS_PresetsChange()
@@ -324,6 +341,7 @@ void TMovieSplitPage::ApplyPreset(const QString &caption)
     SetSegmentBytes(bytes);
     // The count follows the preset size, as it does for a typed size.
     setSegments(SegmentsFor(m_movieSize, bytes));
+    m_splitBy = SplitBy::Size;
 }
 
 void TMovieSplitPage::Label8Click()

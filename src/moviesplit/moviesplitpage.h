@@ -1,13 +1,17 @@
 #pragma once
 // The Movies page: classifies a movie file and keeps segment size, segment count and segment
-// duration in step. The split itself is handed to the Files page; Start and Pause have no action.
+// duration in step. Start splits the movie on a thread of its own; the Files page can take the
+// file over instead.
 
 #include "moviesplit/moviesplitter.h"
+#include "moviesplit/splitcontrol.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <utility>
 
 class QComboBox;
@@ -15,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QStatusBar;
@@ -22,12 +27,14 @@ class QStatusBar;
 namespace kbx {
 
 class TOxFileEdit;
+class TMovieSplitJob;
 
 class TMovieSplitPage : public QWidget
 {
     Q_OBJECT
 public:
     explicit TMovieSplitPage(QWidget *parent = nullptr);
+    ~TMovieSplitPage() override;
 
     // The calculator's movie length as (minutes, seconds); without a source the length is 0.
     void SetMovieLengthSource(std::function<std::pair<int, int>()> source);
@@ -61,6 +68,8 @@ public:
     TOxFileEdit *MS_Destination = nullptr;
     QPushButton *MS_Start = nullptr;
     QPushButton *MS_Pause = nullptr;
+    QPushButton *MS_Stop = nullptr;
+    QProgressBar *MS_Progress = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QMenu *MS_Preset = nullptr;
 
@@ -87,12 +96,33 @@ public:
     // The preset handler for a given caption.
     void ApplyPreset(const QString &caption);
 
+    // Start splits by the view last changed: size, count or duration.
+    SplitRequest Request() const;
+    bool IsBusy() const { return m_busy; }
+    // The split's job, while one exists (tests).
+    TMovieSplitJob *Job() const { return m_job.get(); }
+
+public slots:
+    void MS_StartClick();
+    void MS_PauseClick();
+    // Asks whether to stop; a stopped split keeps what it has written.
+    void MS_StopClick();
+
+signals:
+    // A split has ended (done, declined, stopped or failed).
+    void splitFinished();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setDuration(qint64 bytes);
     void setSegments(int count);
+    // Runs on the page's thread whenever the split's job changes state.
+    void jobStateChanged();
+    void showProgress();
+    void finishRun();
+    void setStatus(const QString &text);
 
     TMovieSplitter m_splitter;
     qint64 m_movieSize = 0;
@@ -100,6 +130,12 @@ private:
     // Set while the page writes its own fields, so that only user changes run the handlers.
     bool m_updating = false;
     std::function<std::pair<int, int>()> m_lengthSource;
+    SplitBy m_splitBy = SplitBy::Count;
+    std::unique_ptr<TMovieSplitJob> m_job;
+    class QTimer *m_progressTimer = nullptr;
+    QElapsedTimer m_clock;
+    bool m_busy = false;
+    bool m_asked = false;
 };
 
 } // namespace kbx

@@ -154,7 +154,7 @@ private slots:
     {
         TForm1 window(nullptr, false);
         TMovieSplitPage *movies = window.MoviesPage();
-        QVERIFY(!movies->isEnabled());
+        QVERIFY(movies->isEnabled());
         movies->setEnabled(true);
 
         // The preset menu lists the calculator's media, one item each.
