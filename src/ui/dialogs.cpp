@@ -9,14 +9,6 @@ namespace kbx {
 
 namespace {
 
-Dialogs *installedDialogs = nullptr;
-
-QtDialogs &realDialogs()
-{
-    static QtDialogs dialogs;
-    return dialogs;
-}
-
 // The file dialog set up from a request; static helpers of QFileDialog know no default suffix.
 int runFileDialog(QFileDialog &dialog, const FileDialogRequest &request, QString *chosenFilter)
 {
@@ -68,12 +60,7 @@ bool Dialogs::question(QWidget *parent, const QString &title, const QString &tex
 
 Dialogs &Dialogs::instance()
 {
-    return installedDialogs ? *installedDialogs : realDialogs();
-}
-
-void Dialogs::install(Dialogs *dialogs)
-{
-    installedDialogs = dialogs;
+    return InstanceOr<QtDialogs>();
 }
 
 QMessageBox::StandardButton QtDialogs::message(QWidget *parent, QMessageBox::Icon icon, const QString &title,
