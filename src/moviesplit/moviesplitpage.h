@@ -3,6 +3,7 @@
 // duration in step. The split itself is handed to the Files page; Start and Pause have no action.
 
 #include "moviesplit/moviesplitter.h"
+#include "ui/page.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -23,7 +24,7 @@ namespace kbx {
 
 class TOxFileEdit;
 
-class TMovieSplitPage : public QWidget
+class TMovieSplitPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:
