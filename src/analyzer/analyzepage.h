@@ -4,6 +4,7 @@
 
 #include "analyzer/packwalk.h"
 #include "analyzer/profiles.h"
+#include "ui/page.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -23,7 +24,7 @@ namespace kbx {
 
 class TOxFileEdit;
 
-class TAnalyzeVOBFrame : public QWidget
+class TAnalyzeVOBFrame : public QWidget, public TPage
 {
     Q_OBJECT
 public:

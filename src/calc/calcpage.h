@@ -2,6 +2,8 @@
 // The Calc page: the inputs of the bitrate calculation, its presets and two layouts, the picture-size
 // sliders with their aspect lock, the result menu, and the report with its number and bars.
 
+#include "ui/page.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -26,7 +28,7 @@ namespace kbx {
 
 struct CalcResult;
 
-class TCalcPage : public QWidget
+class TCalcPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:
@@ -43,6 +45,10 @@ public:
     QMenu *RateMenu() const { return RatePMenu; }
     double LockRatio() const { return m_lockRatio; }
     bool AdvancedShown() const;
+
+    QStringList SettingKeys() const override;
+    void LoadSetting(const QString &key, const TSettingsAccess &store) override;
+    void SaveSetting(const QString &key, TSettingsAccess &store) const override;
 
 public slots:
     void calcRate();
@@ -75,6 +81,8 @@ private:
     void showResult(const CalcResult &result);
     void placeBars();
     void applyProfile(QAction *perItem, QAction *unitItem, QRadioButton *audio);
+    // The field a numeric setting is stored from, or nullptr.
+    QSpinBox *settingSpin(const QString &key) const;
 
     QHBoxLayout *m_firstRow = nullptr;
     QGroupBox *EC_Length_Box = nullptr;

@@ -391,4 +391,21 @@ void TBackupPage::SetMediaSizes(const QStringList &calculatorMediaTexts)
     copyMediaSize->setEditText(text);
 }
 
+QStringList TBackupPage::SettingKeys() const
+{
+    return {QStringLiteral("copyMedium")};
+}
+
+void TBackupPage::LoadSetting(const QString &key, const TSettingsAccess &store)
+{
+    if (key == QLatin1String("copyMedium") && store.Has(key))
+        copyMediaSize->setCurrentText(store.Read(key));
+}
+
+void TBackupPage::SaveSetting(const QString &key, TSettingsAccess &store) const
+{
+    if (key == QLatin1String("copyMedium"))
+        store.Write(key, copyMediaSize->currentText());
+}
+
 } // namespace kbx

@@ -4,6 +4,7 @@
 // streams, and hands a title's VOB files to the Files page for merging.
 
 #include "dvd/packprobe.h"
+#include "ui/page.h"
 
 #include <QList>
 #include <QString>
@@ -28,7 +29,7 @@ namespace kbx {
 
 class TOxFileEdit;
 
-class TBackupPage : public QWidget
+class TBackupPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:
@@ -59,6 +60,11 @@ public:
     bool LocationIsFile() const { return m_locationIsFile; }
     // Content bytes of the titles in the order of the title selector.
     const QList<qint64> &TitleSizes() const { return m_titleSizes; }
+
+    // The medium size ("copyMedium").
+    QStringList SettingKeys() const override;
+    void LoadSetting(const QString &key, const TSettingsAccess &store) override;
+    void SaveSetting(const QString &key, TSettingsAccess &store) const override;
 
     QMenu *DVDPMenu = nullptr;
 

@@ -5,6 +5,7 @@
 #include "dvd/packprobe.h"
 #include "fileproc/functions.h"
 #include "fileproc/offsets.h"
+#include "ui/page.h"
 
 #include <QHash>
 #include <QWidget>
@@ -37,7 +38,7 @@ class TOxFileEdit;
 class TProgressImage;
 class TRangeFigure;
 
-class TFileProcPage : public QWidget
+class TFileProcPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:
@@ -88,6 +89,12 @@ public:
     void SetHexDisplay(bool on);
     QString OffsetSetting() const;
     void SetOffsetSetting(const QString &setting);
+
+    QStringList SettingKeys() const override;
+    void LoadSetting(const QString &key, const TSettingsAccess &store) override;
+    void SaveSetting(const QString &key, TSettingsAccess &store) const override;
+    // FormCloseQuery.
+    bool MayClose() override;
 
     // The display-style menu at a screen position (the main window's "Progress bar..." item).
     void ShowDrawMenu(const QPoint &globalPos);

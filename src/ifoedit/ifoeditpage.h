@@ -2,6 +2,8 @@
 // The Edit page: lists the files of a DVD backup folder and applies one of three fixed byte patches
 // to the files the user selects.
 
+#include "ui/page.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -20,15 +22,17 @@ namespace kbx {
 
 class TOxFileEdit;
 
-class TIFOEditPage : public QWidget
+class TIFOEditPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:
     explicit TIFOEditPage(QWidget *parent = nullptr);
 
     // Fills IFO_Actions with the translated action names. The constructor calls it so the page works
-    // on its own; the main window calls it again once the language is loaded. The selected row stays.
+    // on its own; Retranslate calls it again once a language is loaded. The selected row stays.
     void FillActions();
+    // The action list: a list's entries are no captions the window's translation reaches.
+    void Retranslate() override { FillActions(); }
 
     // The source folder as shown, for the Backup page's "use path from IFOEdit module".
     QString SourceText() const;

@@ -4,23 +4,11 @@
 
 namespace kbx {
 
-namespace {
-
-TMonitorClock *installedClock = nullptr;
-
-} // namespace
-
 TMonitorClock::~TMonitorClock() = default;
 
 TMonitorClock &TMonitorClock::instance()
 {
-    static TSystemClock system;
-    return installedClock ? *installedClock : system;
-}
-
-void TMonitorClock::install(TMonitorClock *clock)
-{
-    installedClock = clock;
+    return InstanceOr<TSystemClock>();
 }
 
 qint64 TSystemClock::now() const

@@ -1,11 +1,13 @@
 #pragma once
+#include "common/seam.h"
+
 #include <QtGlobal>
 
 namespace kbx {
 
 /// The monitor's clock seam: the idle span and the countdown are measured with it. Wall-clock
 /// milliseconds, so that a countdown also counts the time a laptop spent suspended.
-class TMonitorClock
+class TMonitorClock : public Seam<TMonitorClock>
 {
 public:
     virtual ~TMonitorClock();
@@ -14,8 +16,6 @@ public:
 
     /// The installed clock, or the system's when none is installed.
     static TMonitorClock &instance();
-    /// Installs `clock` (not owned; it must outlive its use). nullptr restores the system's.
-    static void install(TMonitorClock *clock);
 };
 
 class TSystemClock : public TMonitorClock

@@ -4,6 +4,7 @@
 
 #include "monitor/alarm.h"
 #include "monitor/cpusampler.h"
+#include "ui/page.h"
 
 #include <QWidget>
 
@@ -26,7 +27,7 @@ namespace kbx {
 class TCPUGraph;
 class TOxFileEdit;
 
-class TCPUmonPage : public QWidget
+class TCPUmonPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:
@@ -41,6 +42,12 @@ public:
     qint64 IdleStart() const { return m_idleStart; }
     QTimer *CheckTimer() const { return m_checkTimer; }
     TCPUSampler &Sampler() { return m_sampler; }
+
+    QStringList SettingKeys() const override;
+    void LoadSetting(const QString &key, const TSettingsAccess &store) override;
+    void SaveSetting(const QString &key, TSettingsAccess &store) const override;
+    // Unchecks the graph option (the window's close step).
+    void HideGraphics();
 
 signals:
     // A shutdown action is about to power the machine off: the window closes without its animation.
@@ -81,6 +88,8 @@ private:
     void runProgram();
     void setStatus(int panel, const QString &text);
     void drawGraph();
+    // The field a numeric setting is stored from, or nullptr.
+    QSpinBox *settingSpin(const QString &key) const;
 
     std::function<bool()> m_fileJobRunning;
     TCPUSampler m_sampler;

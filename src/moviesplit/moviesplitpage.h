@@ -5,6 +5,7 @@
 
 #include "moviesplit/moviesplitter.h"
 #include "moviesplit/splitcontrol.h"
+#include "ui/page.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -29,7 +30,7 @@ namespace kbx {
 class TOxFileEdit;
 class TMovieSplitJob;
 
-class TMovieSplitPage : public QWidget
+class TMovieSplitPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:

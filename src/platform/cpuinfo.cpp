@@ -14,23 +14,11 @@
 
 namespace kbx {
 
-namespace {
-
-CpuFacts *installedFacts = nullptr;
-
-} // namespace
-
 CpuFacts::~CpuFacts() = default;
 
 CpuFacts &CpuFacts::instance()
 {
-    static SystemCpuFacts system;
-    return installedFacts ? *installedFacts : system;
-}
-
-void CpuFacts::install(CpuFacts *facts)
-{
-    installedFacts = facts;
+    return InstanceOr<SystemCpuFacts>();
 }
 
 CpuidRegs SystemCpuFacts::cpuid(quint32 leaf)

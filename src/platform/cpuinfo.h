@@ -1,4 +1,6 @@
 #pragma once
+#include "common/seam.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -11,7 +13,7 @@ struct CpuidRegs {
 /// The processor-facts seam: the CPUID instruction, the time-stamp counter, a monotonic
 /// high-resolution counter, and the system's own description of the first processor. The default
 /// asks the processor and /proc/cpuinfo; tests install fixed answers.
-class CpuFacts
+class CpuFacts : public Seam<CpuFacts>
 {
 public:
     virtual ~CpuFacts();
@@ -30,8 +32,6 @@ public:
 
     /// The installed facts, or the system's when none is installed.
     static CpuFacts &instance();
-    /// Installs `facts` (not owned; it must outlive its use). nullptr restores the system's.
-    static void install(CpuFacts *facts);
 };
 
 class SystemCpuFacts : public CpuFacts

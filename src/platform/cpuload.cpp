@@ -5,23 +5,11 @@
 
 namespace kbx {
 
-namespace {
-
-CpuLoad *installedLoad = nullptr;
-
-} // namespace
-
 CpuLoad::~CpuLoad() = default;
 
 CpuLoad &CpuLoad::instance()
 {
-    static ProcStatLoad system;
-    return installedLoad ? *installedLoad : system;
-}
-
-void CpuLoad::install(CpuLoad *load)
-{
-    installedLoad = load;
+    return InstanceOr<ProcStatLoad>();
 }
 
 bool ProcStatLoad::read(QList<CpuTimes> *times, QString *error)

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/seam.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -16,7 +18,7 @@ struct CpuTimes {
 /// The processor-load seam: the cumulative idle and total time of the machine and of each processor.
 /// Entry 0 is the whole machine, then one entry per processor. The default reads /proc/stat; tests
 /// install fixed samples.
-class CpuLoad
+class CpuLoad : public Seam<CpuLoad>
 {
 public:
     virtual ~CpuLoad();
@@ -28,8 +30,6 @@ public:
 
     /// The installed source, or the system's when none is installed.
     static CpuLoad &instance();
-    /// Installs `load` (not owned; it must outlive its use). nullptr restores the system's.
-    static void install(CpuLoad *load);
 };
 
 /// Linux: the "cpu" lines of /proc/stat.

@@ -8,23 +8,11 @@
 
 namespace kbx {
 
-namespace {
-
-Shell *installedShell = nullptr;
-
-} // namespace
-
 Shell::~Shell() = default;
 
 Shell &Shell::instance()
 {
-    static SystemShell system;
-    return installedShell ? *installedShell : system;
-}
-
-void Shell::install(Shell *shell)
-{
-    installedShell = shell;
+    return InstanceOr<SystemShell>();
 }
 
 bool SystemShell::openUrl(const QUrl &url)

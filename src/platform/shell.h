@@ -1,4 +1,6 @@
 #pragma once
+#include "common/seam.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@ namespace kbx {
 /// The shell seam: opens documents and web addresses, starts programs. Nothing goes through a
 /// command interpreter, so a name with a quote or ";" in it runs nothing. The default uses
 /// QDesktopServices and QProcess; tests install FakeShell (fakeplatform.h).
-class Shell
+class Shell : public Seam<Shell>
 {
 public:
     virtual ~Shell();
@@ -21,8 +23,6 @@ public:
 
     /// The installed shell, or the system's when none is installed.
     static Shell &instance();
-    /// Installs `shell` (not owned; it must outlive its use). nullptr restores the system's.
-    static void install(Shell *shell);
 };
 
 /// QDesktopServices::openUrl and QProcess::startDetached.

@@ -6,23 +6,11 @@
 
 namespace kbx {
 
-namespace {
-
-UserFolders *installedFolders = nullptr;
-
-} // namespace
-
 UserFolders::~UserFolders() = default;
 
 UserFolders &UserFolders::instance()
 {
-    static SystemUserFolders system;
-    return installedFolders ? *installedFolders : system;
-}
-
-void UserFolders::install(UserFolders *folders)
-{
-    installedFolders = folders;
+    return InstanceOr<SystemUserFolders>();
 }
 
 QString SystemUserFolders::path(UserFolder folder) const

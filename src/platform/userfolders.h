@@ -1,4 +1,6 @@
 #pragma once
+#include "common/seam.h"
+
 #include <QString>
 
 namespace kbx {
@@ -13,7 +15,7 @@ enum class UserFolder {
 
 /// The user-folders seam. The default asks QStandardPaths; tests install a temporary tree
 /// (FakeUserFolders in fakeplatform.h). An unset folder is an empty string.
-class UserFolders
+class UserFolders : public Seam<UserFolders>
 {
 public:
     virtual ~UserFolders();
@@ -23,8 +25,6 @@ public:
 
     /// The installed folders, or the system's when none is installed.
     static UserFolders &instance();
-    /// Installs `folders` (not owned; it must outlive its use). nullptr restores the system's.
-    static void install(UserFolders *folders);
 };
 
 /// QStandardPaths' writable locations. Videos, home and desktop count as unset when the folder

@@ -12,8 +12,6 @@ namespace kbx {
 
 namespace {
 
-Volumes *installedVolumes = nullptr;
-
 // Absolute and cleaned, with the links of its longest existing ancestor resolved: the output of
 // a job does not exist yet, but the folder it goes to may be a link onto another volume.
 QString resolvedPath(const QString &path)
@@ -46,13 +44,7 @@ Volumes::~Volumes() = default;
 
 Volumes &Volumes::instance()
 {
-    static SystemVolumes system;
-    return installedVolumes ? *installedVolumes : system;
-}
-
-void Volumes::install(Volumes *volumes)
-{
-    installedVolumes = volumes;
+    return InstanceOr<SystemVolumes>();
 }
 
 QList<Volume> SystemVolumes::mountedVolumes() const

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/seam.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -25,7 +27,7 @@ struct Volume
 
 /// The volumes seam. The default lists the mounted volumes through QStorageInfo in mount-table
 /// order; tests install a fixed list (FakeVolumes in fakeplatform.h).
-class Volumes
+class Volumes : public Seam<Volumes>
 {
 public:
     virtual ~Volumes();
@@ -35,8 +37,6 @@ public:
 
     /// The installed volumes, or the system's when none is installed.
     static Volumes &instance();
-    /// Installs `volumes` (not owned; it must outlive its use). nullptr restores the system's.
-    static void install(Volumes *volumes);
 };
 
 /// The system's volumes: QStorageInfo, ordered as /proc/self/mounts lists them where that exists.

@@ -131,7 +131,7 @@ bool TfoLocalizeDialog::LoadStoredLanguage(QWidget *target, bool englishTexts)
     }
 
     m_targetForm = target;
-    m_currentLanguage = Registry().ReadString(QStringLiteral("language"));
+    m_currentLanguage = Registry().ReadString(kSettingsSection, QStringLiteral("language"));
     if (m_currentLanguage.toLower() != kDefault && !QFileInfo(ProgramFolderFile(m_currentLanguage)).isFile())
         m_currentLanguage.clear();
     if (m_currentLanguage.isEmpty())
@@ -161,7 +161,7 @@ void TfoLocalizeDialog::ApplyLanguage()
     const QString old = m_currentLanguage;
     m_currentLanguage = selected;
     Translator().LoadFromFile(m_currentLanguage);
-    Registry().WriteString(QStringLiteral("language"), m_currentLanguage);
+    Registry().WriteString(kSettingsSection, QStringLiteral("language"), m_currentLanguage);
     if (old.isEmpty() || old == kDefault) {
         Translator().TranslateComponent(m_targetForm);
         return;

@@ -154,13 +154,16 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
 
     for (int i = 0; i < PageCount; ++i) {
         QWidget *page;
+        TPage *pageInterface = nullptr;
         if (i == FileProc) {
             m_files = new TFileProcPage(m_probe, m_tabs);
             page = m_files;
+            pageInterface = m_files;
             connect(m_files, &TFileProcPage::bringToFrontRequested, this, [this] { ShowPage(FileProc); });
         } else if (i == Calc) {
             m_calc = new TCalcPage(m_tabs);
             page = m_calc;
+            pageInterface = m_calc;
         } else if (i == CPUmon) {
             m_cpu = new TCPUmonPage([this] { return m_files && m_files->IsBusy(); }, m_tabs);
             // A shutdown leaves no time for the closing animation.
@@ -171,24 +174,31 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
             });
             connect(m_cpu, &TCPUmonPage::shutdownRefused, this, [] { CloseAnimation = true; });
             page = m_cpu;
+            pageInterface = m_cpu;
         } else if (i == Backup) {
             m_backup = new TBackupPage(m_probe, m_tabs);
             page = m_backup;
+            pageInterface = m_backup;
         } else if (i == MovieSplit) {
             m_movies = new TMovieSplitPage(m_tabs);
             page = m_movies;
+            pageInterface = m_movies;
         } else if (i == IFOedit) {
             m_ifo = new TIFOEditPage(m_tabs);
             page = m_ifo;
+            pageInterface = m_ifo;
         } else if (i == AnalyzeVOB) {
             m_analyze = new TAnalyzeVOBFrame(m_tabs);
             page = m_analyze;
+            pageInterface = m_analyze;
         } else {
             page = new QWidget(m_tabs);
             auto *pageLayout = new QVBoxLayout(page);
             pageLayout->setContentsMargins(6, 6, 6, 6);
             pageLayout->addStretch(1);
         }
+        if (pageInterface)
+            m_pages << pageInterface;
         page->setObjectName(QString::fromLatin1(Modules[i].page));
         m_tabs->addTab(page, ModuleIcon(i, 16), Translate(QString::fromLatin1(Modules[i].tab)));
     }
@@ -331,7 +341,11 @@ void TForm1::ConnectPages()
 
 bool TForm1::FormCloseQuery()
 {
-    return !m_files || m_files->FormCloseQuery();
+    for (TPage *page : m_pages) {
+        if (!page->MayClose())
+            return false;
+    }
+    return true;
 }
 
 } // namespace kbx

@@ -4,6 +4,7 @@
 
 #include "dvd/packprobe.h"
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 
@@ -31,6 +32,7 @@ class TMovieSplitPage;
 class TfoHelp;
 class TfoKbxSetup;
 class TfoLocalizeDialog;
+class TPage;
 class TPref;
 
 class TForm1 : public QWidget
@@ -53,6 +55,8 @@ public:
     TIFOEditPage *IFOEditPage() const { return m_ifo; }
     TBackupPage *BackupPage() const { return m_backup; }
     TMovieSplitPage *MoviesPage() const { return m_movies; }
+    // The seven pages in page order, as the frame and the settings store speak to them.
+    const QList<TPage *> &Pages() const { return m_pages; }
     PackProbeState &PackProbe() { return m_probe; }
     TfoHelp *HelpWindow() const;
     TfoKbxSetup *SetupDialog() const;
@@ -86,7 +90,7 @@ public slots:
     void ModuleSelectorDblClick();
     // A page change made by the user on the tabs.
     void TabSheetChange(int index);
-    // Whether the window may close now (asks while a file job runs).
+    // Whether every page lets the window close now (the Files page asks while a job runs).
     bool FormCloseQuery();
     void ShowPage(int index);
 
@@ -132,6 +136,8 @@ private:
     void SaveSettings();
     void EnsureSetupDialog();
     void RetranslateSelector();
+    // The selector, the banners and what each page translates itself.
+    void RetranslateAll();
     QString ProgramFile(const QString &name) const;
 
     PackProbeState m_probe;
@@ -152,6 +158,7 @@ private:
     TIFOEditPage *m_ifo = nullptr;
     TBackupPage *m_backup = nullptr;
     TMovieSplitPage *m_movies = nullptr;
+    QList<TPage *> m_pages;
     QPointer<TfoHelp> m_help;
     QPointer<TfoKbxSetup> m_setup;
     QPointer<TfoLocalizeDialog> m_language;

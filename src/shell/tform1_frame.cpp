@@ -6,6 +6,7 @@
 #include "calc/calcpage.h"
 #include "dvd/backuppage.h"
 #include "fileproc/fileprocpage.h"
+#include "monitor/cpumonpage.h"
 #include "platform/shell.h"
 #include "shell/aboutbox.h"
 #include "ui/dialogs.h"
@@ -376,8 +377,7 @@ void TForm1::closeEvent(QCloseEvent *event)
     }
     m_closing = true;
     SaveSettings();
-    if (QObject *graphics = findChild<QObject *>(QStringLiteral("check_Graphics")))
-        graphics->setProperty("checked", false);
+    m_cpu->HideGraphics();
     if (CloseAnimation && isVisible())
         ShrinkAway();
     event->accept();

@@ -6,10 +6,10 @@
 #include "analyzer/analyzepage.h"
 #include "calc/calcpage.h"
 #include "dvd/backuppage.h"
-#include "ifoedit/ifoeditpage.h"
 #include "moviesplit/moviesplitpage.h"
 #include "shell/aboutbox.h"
 #include "ui/helpwindow.h"
+#include "ui/page.h"
 #include "shell/localizedialog.h"
 #include "shell/pref.h"
 #include "ui/program.h"
@@ -42,10 +42,13 @@ void TForm1::CreationStep(bool interactive)
 {
     // A first run is one whose settings section does not exist yet; a window embedded without the
     // deferred start-up has no first-run flow.
-    m_firstRun = interactive && !Registry().KeyExists(QStringLiteral("settings"));
+    m_firstRun = interactive && !Registry().KeyExists(kSettingsSection);
     if (m_firstRun)
         m_btnHelp->setChecked(true);
     m_pref = std::make_unique<TPref>(this);
+    m_pref->SetFrame(m_tabs, m_btnHelp, [this] { m_calc->calcRate(); });
+    for (TPage *page : m_pages)
+        m_pref->AddPage(page);
     m_pref->Load();
     if (m_firstRun)
         Programoverview1Click();
@@ -65,24 +68,16 @@ void TForm1::DeferredStartup()
         connect(m_help, &TfoHelp::closed, this, [this] { m_btnHelp->setChecked(false); });
     }
 
-    // The language lives in the settings section, which the dialog reads and writes as the current one.
     TOxRegistry &registry = Registry();
-    registry.SetSection(QStringLiteral("settings"));
     const bool usableLanguage = m_language->LoadStoredLanguage(this, true);
-    RetranslateSelector();
-    // The action names are looked up when the list is filled, so it is filled again in the language.
-    m_ifo->FillActions();
-    registry.SetSection(QStringLiteral("settings"));
-    if (!usableLanguage || !registry.ValueExists(QStringLiteral("SetupDone"))) {
-        if (m_setup->Execute()) {
-            registry.SetSection(QStringLiteral("settings"));
-            registry.WriteString(QStringLiteral("SetupDone"), QStringLiteral("1"));
-        }
+    RetranslateAll();
+    if (!usableLanguage || !registry.ValueExists(kSettingsSection, QStringLiteral("SetupDone"))) {
+        if (m_setup->Execute())
+            registry.WriteString(kSettingsSection, QStringLiteral("SetupDone"), QStringLiteral("1"));
     }
     Translator().TranslateComponent(m_setup);
 
-    registry.SetSection(QStringLiteral("settings"));
-    m_help->setHelpFile(HelpFileFor(registry.ReadString(QStringLiteral("language")),
+    m_help->setHelpFile(HelpFileFor(registry.ReadString(kSettingsSection, QStringLiteral("language")),
                                     QCoreApplication::applicationFilePath()));
     m_pref->LoadHelp();
     ApplyHelpToggle();
@@ -130,16 +125,20 @@ void TForm1::Language1Click()
 {
     if (!m_language)
         m_language = new TfoLocalizeDialog(this);
-    TOxRegistry &registry = Registry();
-    registry.SetSection(QStringLiteral("settings"));
     m_language->Execute();
-    RetranslateSelector();
-    registry.SetSection(QStringLiteral("settings"));
+    RetranslateAll();
     if (m_help) {
-        m_help->setHelpFile(HelpFileFor(registry.ReadString(QStringLiteral("language")),
+        m_help->setHelpFile(HelpFileFor(Registry().ReadString(kSettingsSection, QStringLiteral("language")),
                                         QCoreApplication::applicationFilePath()));
         m_help->RefreshTopic();
     }
+}
+
+void TForm1::RetranslateAll()
+{
+    RetranslateSelector();
+    for (TPage *page : m_pages)
+        page->Retranslate();
 }
 
 void TForm1::SaveSettings()

@@ -11,14 +11,6 @@ namespace kbx {
 
 namespace {
 
-Dialogs *installedDialogs = nullptr;
-
-QtDialogs &realDialogs()
-{
-    static QtDialogs dialogs;
-    return dialogs;
-}
-
 // The file dialog set up from a request; static helpers of QFileDialog know no default suffix.
 int runFileDialog(QFileDialog &dialog, const FileDialogRequest &request, QString *chosenFilter)
 {
@@ -77,12 +69,7 @@ bool Dialogs::questionDefaultNo(QWidget *parent, const QString &title, const QSt
 
 Dialogs &Dialogs::instance()
 {
-    return installedDialogs ? *installedDialogs : realDialogs();
-}
-
-void Dialogs::install(Dialogs *dialogs)
-{
-    installedDialogs = dialogs;
+    return InstanceOr<QtDialogs>();
 }
 
 QMessageBox::StandardButton QtDialogs::message(QWidget *parent, QMessageBox::Icon icon, const QString &title,

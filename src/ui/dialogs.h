@@ -1,4 +1,6 @@
 #pragma once
+#include "common/seam.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
@@ -25,7 +27,7 @@ struct FileDialogRequest {
 /// (see scripteddialogs.h) that answers from a queue and records every text shown.
 ///
 /// Cancelled file and folder dialogs return an empty name; a cancelled input box returns nullopt.
-class Dialogs
+class Dialogs : public Seam<Dialogs>
 {
 public:
     virtual ~Dialogs();
@@ -63,8 +65,6 @@ public:
 
     /// The installed dialogs, or the real ones when none is installed.
     static Dialogs &instance();
-    /// Installs `dialogs` (not owned; it must outlive its use). nullptr restores the real dialogs.
-    static void install(Dialogs *dialogs);
 };
 
 /// The real Qt dialogs.

@@ -15,8 +15,6 @@ QString &folderOverride()
     return folder;
 }
 
-Restarter *installedRestarter = nullptr;
-
 } // namespace
 
 QString ProgramFolder::path()
@@ -81,13 +79,7 @@ void Restarter::restart()
 
 Restarter &Restarter::instance()
 {
-    static Restarter real;
-    return installedRestarter ? *installedRestarter : real;
-}
-
-void Restarter::install(Restarter *restarter)
-{
-    installedRestarter = restarter;
+    return InstanceOr<Restarter>();
 }
 
 std::function<void()> &restartPreparation()

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/seam.h"
 
 #include <QString>
 
@@ -32,15 +33,13 @@ QString ExecutableBasePath();
 
 /// The restart seam. The default starts the executable again, detached, and leaves the event loop at
 /// once, so no close handling (and no settings save) runs. Tests install a recorder.
-class Restarter
+class Restarter : public Seam<Restarter>
 {
 public:
     virtual ~Restarter();
     virtual void restart();
 
     static Restarter &instance();
-    /// Installs `restarter` (not owned); nullptr restores the default.
-    static void install(Restarter *restarter);
 };
 
 // Restarts the program through the restart seam, after the preparation set here (the main window

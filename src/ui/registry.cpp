@@ -43,25 +43,22 @@ TOxRegistry::TOxRegistry(const QString &appTitle)
     , m_vendor(QStringLiteral("Fernhill Crew"))
 {
     m_baseKey = QStringLiteral("SOFTWARE\\") + m_vendor + QLatin1Char('\\') + m_appTitle;
-    m_currentKey = m_baseKey;
 }
 
-void TOxRegistry::SetSection(const QString &name)
+QString TOxRegistry::SectionKey(const QString &section) const
 {
-    m_section = name;
-    m_currentKey = name.isEmpty() ? m_baseKey : m_baseKey + QLatin1Char('\\') + name;
+    return section.isEmpty() ? m_baseKey : m_baseKey + QLatin1Char('\\') + section;
 }
 
-bool TOxRegistry::KeyExists(const QString &name)
+bool TOxRegistry::KeyExists(const QString &section) const
 {
-    SetSection(name);
-    Store store(*this, m_section);
+    Store store(*this, section);
     return !store.settings.allKeys().isEmpty();
 }
 
-QString TOxRegistry::ReadString(const QString &name) const
+QString TOxRegistry::ReadString(const QString &section, const QString &name) const
 {
-    Store store(*this, m_section);
+    Store store(*this, section);
     const QVariant value = store.settings.value(name);
     // A hand-edited file can hold "a, b", which QSettings reads back as a list.
     if (value.typeId() == QMetaType::QStringList)
@@ -69,15 +66,15 @@ QString TOxRegistry::ReadString(const QString &name) const
     return value.toString();
 }
 
-bool TOxRegistry::ValueExists(const QString &name) const
+bool TOxRegistry::ValueExists(const QString &section, const QString &name) const
 {
-    Store store(*this, m_section);
+    Store store(*this, section);
     return store.settings.contains(name);
 }
 
-void TOxRegistry::WriteString(const QString &name, const QString &value)
+void TOxRegistry::WriteString(const QString &section, const QString &name, const QString &value)
 {
-    Store store(*this, m_section);
+    Store store(*this, section);
     store.settings.setValue(name, value);
 }
 

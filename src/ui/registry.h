@@ -5,10 +5,10 @@
 
 namespace kbx {
 
-// The per-user registry key of the program, with a current section that stays chosen for all later
-// calls. Here the store is QSettings (organisation `Vendor`, application `AppTitle`); a section is a
-// group and every value is a string. Each call opens the store anew; failures are not reported
-// (reads give "", writes are lost).
+// The per-user registry key of the program. Here the store is QSettings (organisation `Vendor`,
+// application `AppTitle`); a section is a group and every value is a string. Every call names its
+// section (empty: the base key itself) and opens the store anew; failures are not reported (reads
+// give "", writes are lost).
 //
 // A section "exists" once it holds a value: QSettings cannot keep an empty group, so reading from a
 // missing section does not create it as opening a registry key would.
@@ -19,27 +19,27 @@ public:
     explicit TOxRegistry(const QString &appTitle = QString());
 
     QString BaseKey() const { return m_baseKey; }
-    QString CurrentKey() const { return m_currentKey; }
+    // The key of a section: the base key, then "\" and the section's name.
+    QString SectionKey(const QString &section) const;
     QString AppTitle() const { return m_appTitle; }
     QString Vendor() const { return m_vendor; }
-    QString Section() const { return m_section; }
 
-    void SetSection(const QString &name);
-    bool KeyExists(const QString &name);
-    QString ReadString(const QString &name) const;
-    bool ValueExists(const QString &name) const;
-    void WriteString(const QString &name, const QString &value);
+    bool KeyExists(const QString &section) const;
+    QString ReadString(const QString &section, const QString &name) const;
+    bool ValueExists(const QString &section, const QString &name) const;
+    void WriteString(const QString &section, const QString &name, const QString &value);
     // One of the user's folders by its Windows shell-folder name ("Desktop", "Personal", "My Video",
     // "Start Menu", "Programs", "Startup"); "" for a folder with no equivalent here.
     QString ReadShellFolder(const QString &name) const;
 
 private:
     QString m_baseKey;
-    QString m_currentKey;
     QString m_appTitle;
     QString m_vendor;
-    QString m_section;
 };
+
+// The section of the user's settings and the chosen language.
+inline const QString kSettingsSection = QStringLiteral("settings");
 
 // The process-wide registry wrapper, created on first use if CreateShellInstances() has not run.
 TOxRegistry &Registry();

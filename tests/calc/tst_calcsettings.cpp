@@ -1,14 +1,12 @@
 #include "calc/calcpage.h"
-#include "shell/pref.h"
-#include "ui/program.h"
-#include "ui/registry.h"
 #include "support/scripteddialogs.h"
+#include "support/settingsmap.h"
+#include "ui/program.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
-#include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -21,12 +19,16 @@ using namespace kbx;
 
 namespace {
 
-// A main window that holds only the Calc page: the settings store finds its controls by name.
+// A main window that holds only the Calc page; its settings go to and come from `store`.
 struct Window
 {
+    explicit Window(SettingsMap &store) : store(store) {}
+    void Load() { LoadPageSettings(*page, store); }
+    void Save() { SavePageSettings(*page, store); }
+
     QWidget window;
     TCalcPage *page = new TCalcPage(&window);
-    TPref pref{&window};
+    SettingsMap &store;
 
     template <class T>
     T *child(const char *name) const
@@ -48,16 +50,10 @@ private slots:
     void brokenAndAbsentValues();
 
 private:
-    void store(const QString &name, const QString &value)
-    {
-        Registry().SetSection(QStringLiteral("settings"));
-        Registry().WriteString(name, value);
-    }
-    QString stored(const QString &name)
-    {
-        Registry().SetSection(QStringLiteral("settings"));
-        return Registry().ReadString(name);
-    }
+    void store(const QString &name, const QString &value) { m_store.Write(name, value); }
+    QString stored(const QString &name) { return m_store.Read(name); }
+
+    SettingsMap m_store;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
@@ -67,9 +63,8 @@ void TestCalcSettings::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->filePath("config"));
     ProgramFolder::setPath(m_dir->path());
-    InstallRegistry(std::make_unique<TOxRegistry>("Kinbox"));
+    m_store.values.clear();
     m_dialogs = std::make_unique<ScriptedDialogs>();
 }
 
@@ -77,7 +72,6 @@ void TestCalcSettings::cleanup()
 {
     QVERIFY(m_dialogs->shown().isEmpty());
     m_dialogs.reset();
-    InstallRegistry(nullptr);
     ProgramFolder::setPath(QString());
     m_dir.reset();
 }
@@ -85,7 +79,7 @@ void TestCalcSettings::cleanup()
 void TestCalcSettings::roundTrip()
 {
     {
-        Window w;
+        Window w(m_store);
         QVERIFY(QMetaObject::invokeMethod(w.page, "EC_AdvancedClick"));
         w.child<QSpinBox>("EC_MINe")->setValue(100);
         w.child<QSpinBox>("EC_SECe")->setValue(30);
@@ -102,7 +96,7 @@ void TestCalcSettings::roundTrip()
         w.child<QComboBox>("EC_Aspect_Combo")->setCurrentIndex(0);
         w.child<QSlider>("EC_TrackX")->setValue(800);
         w.child<QSlider>("EC_TrackY")->setValue(500);
-        w.pref.Save();
+        w.Save();
     }
     QCOMPARE(stored("advanced"), QString("1"));
     QCOMPARE(stored("audio"), QString("  88 KB (22 kHz stereo)"));
@@ -111,8 +105,8 @@ void TestCalcSettings::roundTrip()
     QCOMPARE(stored("DimX"), QString("800"));
     QCOMPARE(stored("DimY"), QString("500"));
 
-    Window w;
-    w.pref.Load();
+    Window w(m_store);
+    w.Load();
     QVERIFY(w.page->AdvancedShown());
     QCOMPARE(w.child<QSpinBox>("EC_MINe")->value(), 100);
     QCOMPARE(w.child<QSpinBox>("EC_SECe")->value(), 30);
@@ -143,26 +137,40 @@ void TestCalcSettings::alignedDimensions()
     store("Align", "1");
     store("DimX", "720");
     store("DimY", "432");
-    Window w;
-    w.pref.Load();
+    Window w(m_store);
+    w.Load();
     QCOMPARE(w.child<QSlider>("EC_TrackX")->value(), 45);
     QCOMPARE(w.child<QLabel>("EC_DimX")->text(), QString("720"));
     QCOMPARE(w.child<QSlider>("EC_TrackY")->value(), 27);
     QCOMPARE(w.child<QLabel>("EC_DimY")->text(), QString("432"));
 
     store("Align", "0");
-    Window unaligned;
-    unaligned.pref.Load();
+    Window unaligned(m_store);
+    unaligned.Load();
     QCOMPARE(unaligned.child<QSlider>("EC_TrackX")->value(), 720);
     QCOMPARE(unaligned.child<QLabel>("EC_DimX")->text(), QString("720"));
+
+    // Aligned steps round down; a broken number holds the slider at its minimum.
+    store("Align", "1");
+    store("DimX", "735");
+    store("DimY", "x");
+    Window rounded(m_store);
+    rounded.Load();
+    QCOMPARE(rounded.child<QSlider>("EC_TrackX")->value(), 45);
+    QCOMPARE(rounded.child<QLabel>("EC_DimX")->text(), QString("720"));
+    QCOMPARE(rounded.child<QLabel>("EC_DimY")->text(), QString("144"));
+    // Saved from the captions, in pixels.
+    rounded.Save();
+    QCOMPARE(stored("DimX"), QString("720"));
+    QCOMPARE(stored("DimY"), QString("144"));
 }
 
 void TestCalcSettings::brokenAndAbsentValues()
 {
     store("calcMin", "abc");
     store("advanced", "0");
-    Window w;
-    w.pref.Load();
+    Window w(m_store);
+    w.Load();
     QCOMPARE(w.child<QSpinBox>("EC_MINe")->value(), 0);
     QVERIFY(!w.page->AdvancedShown());
     QCOMPARE(w.child<QComboBox>("EC_AUDIOcb")->currentText(), QString("128Kb (MP3, CD quality)"));

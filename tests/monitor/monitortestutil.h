@@ -20,9 +20,6 @@ namespace kbx {
 class FakeCpuLoad : public CpuLoad
 {
 public:
-    FakeCpuLoad() { install(this); }
-    ~FakeCpuLoad() override { install(nullptr); }
-
     bool read(QList<CpuTimes> *times, QString *error) override
     {
         ++reads;
@@ -49,6 +46,9 @@ public:
     bool fail = false;
     int reads = 0;
     CpuTimes machine;
+
+private:
+    ScopedInstall<CpuLoad> m_installed{this};
 };
 
 // A processor described by its CPUID answers; its clock runs `mhz` cycles per counter tick of one
@@ -56,9 +56,6 @@ public:
 class FakeCpuFacts : public CpuFacts
 {
 public:
-    FakeCpuFacts() { install(this); }
-    ~FakeCpuFacts() override { install(nullptr); }
-
     CpuidRegs cpuid(quint32 leaf) override
     {
         if (leaf == failingLeaf)
@@ -103,6 +100,7 @@ public:
     quint32 failingLeaf = 0xFFFFFFFF;
 
 private:
+    ScopedInstall<CpuFacts> m_installed{this};
     qint64 m_ticks = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "support/fakeplatform.h"
 #include "ui/fileedit.h"
 #include "support/scripteddialogs.h"
+#include "support/settingsmap.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -100,6 +101,9 @@ private slots:
     void modeChangeStopsMonitoring();
     void storedActionChoice();
     void closeStepUnchecksGraphics();
+    void storedSettingsRoundTrip();
+    void storedCheckAction_data();
+    void storedCheckAction();
 };
 
 void TestCPUmonPage::controlsAndDefaults()
@@ -463,9 +467,86 @@ void TestCPUmonPage::closeStepUnchecksGraphics()
     rig.startMonitoring();
     QVERIFY(!rig.get<QProgressBar>("UsageBar")->isHidden());
     // As the main window does it at close.
-    rig.page->findChild<QObject *>("check_Graphics")->setProperty("checked", false);
+    rig.page->HideGraphics();
+    QVERIFY(!rig.get<QCheckBox>("check_Graphics")->isChecked());
     QVERIFY(rig.get<QProgressBar>("UsageBar")->isHidden());
     QVERIFY(rig.get<TCPUGraph>("CPUimage")->isHidden());
+}
+
+void TestCPUmonPage::storedSettingsRoundTrip()
+{
+    SettingsMap store;
+    {
+        Rig rig;
+        // Nothing stored: every control keeps its default.
+        LoadPageSettings(*rig.page, store);
+        QCOMPARE(rig.get<QSpinBox>("Check_percent")->value(), 20);
+        QVERIFY(rig.get<QRadioButton>("Check_RadioAction")->isChecked());
+        rig.get<QPushButton>("Check_normalize")->setChecked(true);
+        rig.get<QSpinBox>("Check_Interval")->setValue(25);
+        rig.get<QSpinBox>("Check_percent")->setValue(7);
+        rig.get<QSpinBox>("check_timeout")->setValue(12);
+        rig.get<TOxFileEdit>("Check_RunFile")->setText("/opt/tools/it's done.sh");
+        rig.get<QComboBox>("Check_Action")->setCurrentIndex(2);
+        SavePageSettings(*rig.page, store);
+    }
+    QCOMPARE(store.values, (QMap<QString, QString>{{"Normalize", "1"},
+                                                   {"CheckSeconds", "25"},
+                                                   {"CheckPercent", "7"},
+                                                   {"CheckTimeOut", "12"},
+                                                   {"CheckRunProgram", "/opt/tools/it's done.sh"},
+                                                   {"CheckAction", "2"}}));
+    Rig rig;
+    LoadPageSettings(*rig.page, store);
+    QVERIFY(rig.get<QPushButton>("Check_normalize")->isChecked());
+    QCOMPARE(rig.get<QSpinBox>("Check_Interval")->value(), 25);
+    QCOMPARE(rig.get<QSpinBox>("Check_percent")->value(), 7);
+    QCOMPARE(rig.get<QSpinBox>("check_timeout")->value(), 12);
+    QCOMPARE(rig.get<TOxFileEdit>("Check_RunFile")->Text(), QString("/opt/tools/it's done.sh"));
+    QCOMPARE(rig.get<QComboBox>("Check_Action")->currentIndex(), 2);
+    // A broken number: the field holds its minimum.
+    store.values["CheckSeconds"] = "abc";
+    LoadPageSettings(*rig.page, store);
+    QCOMPARE(rig.get<QSpinBox>("Check_Interval")->value(), 1);
+}
+
+void TestCPUmonPage::storedCheckAction_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("execute");
+    // No action chosen: "run" with item 1 ("forced shutdown") selected.
+    QTest::newRow("none") << "-1" << 1 << false;
+    QTest::newRow("message") << "2" << 2 << true;
+    QTest::newRow("first") << "0" << 0 << true;
+    QTest::newRow("past the list") << "9" << 1 << false;
+    QTest::newRow("not a number") << "abc" << 1 << false;
+}
+
+void TestCPUmonPage::storedCheckAction()
+{
+    QFETCH(QString, value);
+    QFETCH(int, index);
+    QFETCH(bool, execute);
+    Rig rig;
+    auto *actions = rig.get<QComboBox>("Check_Action");
+    auto *radioAction = rig.get<QRadioButton>("Check_RadioAction");
+    auto *radioRun = rig.get<QRadioButton>("Check_RadioRun");
+    (execute ? radioRun : radioAction)->setChecked(true);
+    SettingsMap store;
+    store.values["CheckAction"] = value;
+    rig.page->LoadSetting("CheckAction", store);
+    QCOMPARE(actions->currentIndex(), index);
+    QCOMPARE(radioAction->isChecked(), execute);
+    QCOMPARE(radioRun->isChecked(), !execute);
+
+    rig.page->SaveSetting("CheckAction", store);
+    QCOMPARE(store.values["CheckAction"], QString::number(execute ? index : -1));
+    // "execute" with nothing chosen stores -1 as well.
+    radioAction->setChecked(true);
+    actions->setCurrentIndex(-1);
+    rig.page->SaveSetting("CheckAction", store);
+    QCOMPARE(store.values["CheckAction"], QString("-1"));
 }
 
 QTEST_MAIN(TestCPUmonPage)

@@ -24,6 +24,7 @@ private slots:
     void systemVolumesHoldTheRoot();
     void systemUserFoldersUnsetWhenMissing();
     void fakesInstallAndRestore();
+    void scopedInstallsRestoreWhatWasBefore();
     void fakeShellRecordsAndAnswersFromQueue();
     void documentUrlKeepsNamesIntact();
     void fakePowerRecordsAndRefuses();
@@ -232,6 +233,26 @@ void TestPlatform::fakesInstallAndRestore()
     QVERIFY(dynamic_cast<SystemUserFolders *>(&UserFolders::instance()));
     QVERIFY(dynamic_cast<SystemShell *>(&Shell::instance()));
     QVERIFY(dynamic_cast<SystemPower *>(&Power::instance()));
+}
+
+void TestPlatform::scopedInstallsRestoreWhatWasBefore()
+{
+    FakeShell outer, inner;
+    Shell *system = &Shell::instance();
+    {
+        ScopedInstall<Shell> first(&outer);
+        {
+            ScopedInstall<Shell> second(&inner);
+            QCOMPARE(&Shell::instance(), static_cast<Shell *>(&inner));
+            // A guard for nothing shows the system's, and gives the stand-in back afterwards.
+            ScopedInstall<Shell> none(nullptr);
+            QCOMPARE(&Shell::instance(), system);
+        }
+        QCOMPARE(&Shell::instance(), static_cast<Shell *>(&outer));
+        // Each seam keeps its own stand-in.
+        QVERIFY(dynamic_cast<SystemVolumes *>(&Volumes::instance()));
+    }
+    QCOMPARE(&Shell::instance(), system);
 }
 
 void TestPlatform::fakeShellRecordsAndAnswersFromQueue()

@@ -83,7 +83,6 @@ void TestLocalizeDialog::init()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config->path());
     ProgramFolder::setPath(m_dir->path());
     InstallRegistry(std::make_unique<TOxRegistry>("Kinbox"));
-    Registry().SetSection("settings"); // where the settings load leaves it
     InstallTranslator(nullptr);
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_restarter.restarts = 0;
@@ -110,7 +109,7 @@ void TestLocalizeDialog::writeLng(const QString &name, const QByteArray &bytes)
 
 void TestLocalizeDialog::store(const QString &language)
 {
-    Registry().WriteString("language", language);
+    Registry().WriteString(kSettingsSection, "language", language);
 }
 
 void TestLocalizeDialog::listsLanguageFilesAndGermanTexts()
@@ -246,7 +245,7 @@ void TestLocalizeDialog::changeFromBuiltInTranslatesAtOnce()
     dialog.ApplyLanguage();
     QCOMPARE(dialog.CurrentLanguage(), QString("deutsch.lng"));
     QCOMPARE(m_label->text(), QString("Los"));
-    QCOMPARE(Registry().ReadString("language"), QString("deutsch.lng"));
+    QCOMPARE(Registry().ReadString(kSettingsSection, "language"), QString("deutsch.lng"));
     QCOMPARE(TOxRegistry("Kinbox").KeyExists("settings"), true);
     QCOMPARE(m_restarter.restarts, 0);
     QVERIFY(m_dialogs->shown().isEmpty());
@@ -280,7 +279,7 @@ void TestLocalizeDialog::changeBetweenLanguagesRestarts()
     dialog.ApplyLanguage();
     QCOMPARE(m_dialogs->texts(), QStringList({message}));
     QCOMPARE(m_restarter.restarts, 1);
-    QCOMPARE(Registry().ReadString("language"), file);
+    QCOMPARE(Registry().ReadString(kSettingsSection, "language"), file);
     QCOMPARE(m_label->text(), QString("Los")); // translated once at start, not again
 }
 
@@ -291,9 +290,9 @@ void TestLocalizeDialog::unchangedChoiceDoesNothing()
     TfoLocalizeDialog dialog;
     dialog.LoadStoredLanguage(m_target.get(), true);
     dialog.FormShow();
-    Registry().WriteString("language", "marker");
+    Registry().WriteString(kSettingsSection, "language", "marker");
     dialog.ApplyLanguage();
-    QCOMPARE(Registry().ReadString("language"), QString("marker"));
+    QCOMPARE(Registry().ReadString(kSettingsSection, "language"), QString("marker"));
     QCOMPARE(m_restarter.restarts, 0);
 }
 

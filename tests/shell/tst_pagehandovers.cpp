@@ -185,8 +185,7 @@ private slots:
 
     void storedMediumSurvivesTheRebuild()
     {
-        Registry().SetSection(QStringLiteral("settings"));
-        Registry().WriteString(QStringLiteral("copyMedium"), QStringLiteral("4489"));
+        Registry().WriteString(kSettingsSection, QStringLiteral("copyMedium"), QStringLiteral("4489"));
         {
             TForm1 window(nullptr, false);
             QComboBox *sizes = window.BackupPage()->findChild<QComboBox *>("copyMediaSize");
@@ -195,8 +194,7 @@ private slots:
             sizes->setCurrentText(QStringLiteral("650"));
             QVERIFY(window.close());
         }
-        Registry().SetSection(QStringLiteral("settings"));
-        QCOMPARE(Registry().ReadString(QStringLiteral("copyMedium")), QStringLiteral("650"));
+        QCOMPARE(Registry().ReadString(kSettingsSection, QStringLiteral("copyMedium")), QStringLiteral("650"));
     }
 };
 

@@ -1,4 +1,5 @@
 #include "fileproc/fileprocpage.h"
+#include "ui/page.h"
 #include "support/fakeplatform.h"
 #include "shell/pref.h"
 #include "ui/program.h"
@@ -6,17 +7,10 @@
 #include "support/scripteddialogs.h"
 #include "shell/tform1.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
-#include <QSlider>
-#include <QSpinBox>
-#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,88 +22,35 @@ using namespace kbx;
 
 namespace {
 
-// Some calculator, monitor and frame controls under their names, with handlers that count or do what
-// the real ones do to their captions.
-class FakeWindow : public QWidget
+// Owns some keys and records every call the store makes, in the order it makes them.
+class RecordingPage : public TPage
 {
-    Q_OBJECT
 public:
-    FakeWindow()
+    RecordingPage(QStringList keys, QStringList *calls) : m_keys(std::move(keys)), m_calls(calls) {}
+    QStringList SettingKeys() const override { return m_keys; }
+    void LoadSetting(const QString &key, const TSettingsAccess &store) override
     {
-        minutes->setRange(0, 999);
-        minutes->setValue(90);
-        align->setChecked(true);
-        trackX->setRange(0, 2000);
-        aspect->addItems({"4:3", "16:9", "2.35:1"});
-        aspect->setCurrentIndex(1);
-        connect(aspect, &QComboBox::currentIndexChanged, this, [this] { ++aspectChanges; });
-        pal->setChecked(true);
-        action->addItems({"shutdown", "forced shutdown", "message", "beep"});
-        action->setCurrentIndex(-1);
-        radioAction->setChecked(true);
-        frameRates->hide();
-        // The calculator's page is not the one in front.
-        pages->addWidget(otherPage);
-        pages->addWidget(calcPage);
-        pages->setCurrentWidget(otherPage);
-        help->setCheckable(true);
-        connect(help, &QToolButton::clicked, this, [this](bool down) { helpClicks << down; });
+        *m_calls << QStringLiteral("load %1=%2").arg(key, store.Has(key) ? store.Read(key) : QStringLiteral("<absent>"));
     }
-
-    QSpinBox *minutes = add<QSpinBox>("EC_MINe");
-    QCheckBox *align = add<QCheckBox>("EC_Align16");
-    QSlider *trackX = add<QSlider>("EC_TrackX");
-    QLabel *dimX = add<QLabel>("EC_DimX");
-    QComboBox *aspect = add<QComboBox>("EC_Aspect_Combo");
-    // Radio buttons of one parent exclude each other: each pair gets its own.
-    QWidget *normBox = add<QWidget>("normBox");
-    QRadioButton *pal = add<QRadioButton>("EC_PALrb", normBox);
-    QRadioButton *ntsc = add<QRadioButton>("EC_NTSCrb", normBox);
-    QComboBox *action = add<QComboBox>("Check_Action");
-    QWidget *actionBox = add<QWidget>("actionBox");
-    QRadioButton *radioAction = add<QRadioButton>("Check_RadioAction", actionBox);
-    QRadioButton *radioRun = add<QRadioButton>("Check_RadioRun", actionBox);
-    QToolButton *advanced = add<QToolButton>("EC_Advanced");
-    QStackedWidget *pages = add<QStackedWidget>("pages");
-    QWidget *otherPage = add<QWidget>("otherPage", pages);
-    QWidget *calcPage = add<QWidget>("calcPage", pages);
-    QWidget *frameRates = add<QWidget>("EC_FPS_Box", calcPage);
-    QToolButton *help = add<QToolButton>("btn_oHelp");
-
-    int aspectChanges = 0;
-    int calcRuns = 0;
-    int advancedClicks = 0;
-    QList<bool> helpClicks;
-
-public slots:
-    void EC_TrackXChange() { dimX->setNum(trackX->value() * (align->isChecked() ? 16 : 1)); }
-    void calcRate() { ++calcRuns; }
-    void EC_AdvancedClick()
+    void SaveSetting(const QString &key, TSettingsAccess &store) const override
     {
-        ++advancedClicks;
-        frameRates->setHidden(!frameRates->isHidden());
+        *m_calls << QStringLiteral("save ") + key;
+        store.Write(key, QStringLiteral("saved ") + key);
     }
 
 private:
-    template <class T>
-    T *add(const char *name, QWidget *parent = nullptr)
-    {
-        auto *w = new T(parent ? parent : this);
-        w->setObjectName(QLatin1String(name));
-        return w;
-    }
+    QStringList m_keys;
+    QStringList *m_calls;
 };
 
 void store(const QString &section, const QString &name, const QString &value)
 {
-    Registry().SetSection(section);
-    Registry().WriteString(name, value);
+    Registry().WriteString(section, name, value);
 }
 
 QString stored(const QString &section, const QString &name)
 {
-    Registry().SetSection(section);
-    return Registry().ValueExists(name) ? Registry().ReadString(name) : QStringLiteral("<absent>");
+    return Registry().ValueExists(section, name) ? Registry().ReadString(section, name) : QStringLiteral("<absent>");
 }
 
 } // namespace
@@ -130,11 +71,8 @@ private slots:
     void placement_data();
     void placement();
 
-    void dimensionsFollowTheAlignment_data();
-    void dimensionsFollowTheAlignment();
-    void checkAction_data();
-    void checkAction();
-    void controlsHandlersAndMissingControls();
+    void everyValueHasOneOwner();
+    void pagesAreAskedInTheStoredOrder();
     void helpComesLaterWithItsClick();
 
 private:
@@ -204,14 +142,14 @@ void TestPref::roundTripOfTheMainWindow()
             help->setChecked(true);
         form.resize(700, 520);
         form.move(30, 40);
-        TPref(&form).Save();
+        form.Pref()->Save();
     }
     QCOMPARE(stored("settings", "sheet"), QString("4"));
 
     TForm1 form(nullptr, false);
     form.FilesPage()->SetHexDisplay(false);
     form.FilesPage()->SetOffsetSetting("slider");
-    TPref pref(&form);
+    TPref &pref = *form.Pref();
     pref.Load();
     QVERIFY(form.FilesPage()->HexDisplay());
     QCOMPARE(form.FilesPage()->OffsetSetting(), QString("button"));
@@ -220,7 +158,6 @@ void TestPref::roundTripOfTheMainWindow()
     QVERIFY(form.ModuleSelector()->selectedItems().isEmpty());
     QCOMPARE(form.geometry().size(), QSize(700, 520));
     QCOMPARE(form.pos(), QPoint(30, 40));
-    QCOMPARE(Registry().Section(), QString("settings"));
     if (auto *help = form.findChild<QToolButton *>("btn_oHelp")) {
         help->setChecked(false);
         pref.Load();
@@ -234,7 +171,7 @@ void TestPref::firstStartIsCentredOnTheCalcPage()
 {
     TForm1 form(nullptr, false);
     form.ShowPage(TForm1::FileProc);
-    TPref(&form).Load();
+    form.Pref()->Load();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QCOMPARE(form.height(), 592);
     QCOMPARE(form.x(), screen.left() + (screen.width() - form.width()) / 2);
@@ -269,7 +206,7 @@ void TestPref::pageAndOffsetMode()
     form.ShowPage(TForm1::FileProc);
     // The opposite mode, so that loading has to change it.
     form.FilesPage()->SetOffsetSetting(mode == "slider" ? "button" : "slider");
-    TPref(&form).Load();
+    form.Pref()->Load();
     QCOMPARE(form.TabSheet()->currentIndex(), page);
     QCOMPARE(form.FilesPage()->OffsetSetting(), mode);
 }
@@ -296,7 +233,7 @@ void TestPref::placement()
         store("window", names[i], values[i]);
     TForm1 form(nullptr, false);
     const QSize designed = form.size();
-    TPref(&form).Load();
+    form.Pref()->Load();
     const QSize size = values.size() == 4 ? QSize(values[2].toInt(), values[3].toInt()) : designed;
     QCOMPARE(form.size(), size);
     const QPoint asStored(values[1].toInt(), values[0].toInt());
@@ -309,130 +246,105 @@ void TestPref::placement()
              qPrintable(QString("%1,%2").arg(form.x()).arg(form.y())));
 }
 
-void TestPref::dimensionsFollowTheAlignment_data()
+void TestPref::everyValueHasOneOwner()
 {
-    QTest::addColumn<QString>("align");
-    QTest::addColumn<QString>("dimX");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("pixels") << "0" << "720" << 720 << "720";
-    QTest::newRow("aligned") << "1" << "720" << 45 << "720";
-    QTest::newRow("aligned, rounded down") << "1" << "735" << 45 << "720";
-    QTest::newRow("broken") << "0" << "x" << 0 << "0";
+    TForm1 form(nullptr, false);
+    QCOMPARE(form.Pref()->Problems(), QStringList());
+
+    // A store without pages owns only the frame's values.
+    TPref bare(nullptr);
+    const QStringList problems = bare.Problems();
+    QVERIFY(problems.contains("no page owns \"calcMin\""));
+    QVERIFY(!problems.join('\n').contains("\"sheet\""));
+    QCOMPARE(problems.size(), TPref::SaveOrder().size() - 2);
+
+    QStringList calls;
+    RecordingPage twice({"calcMin", "bogus"}, &calls);
+    form.Pref()->AddPage(&twice);
+    QCOMPARE(form.Pref()->Problems(),
+             (QStringList{"\"calcMin\" is owned 2 times", "\"bogus\" is owned but not stored"}));
+
+    // Both orders name the same values.
+    QStringList loaded = TPref::LoadOrder();
+    loaded << "help";
+    loaded.sort();
+    QStringList saved = TPref::SaveOrder();
+    saved.sort();
+    QCOMPARE(loaded, saved);
 }
 
-void TestPref::dimensionsFollowTheAlignment()
+void TestPref::pagesAreAskedInTheStoredOrder()
 {
-    QFETCH(QString, align);
-    QFETCH(QString, dimX);
-    QFETCH(int, position);
-    QFETCH(QString, caption);
-    store("settings", "Align", align);
-    store("settings", "DimX", dimX);
-    FakeWindow window;
+    store("settings", "calcMin", "95");
+    store("settings", "help", "1");
+    QStringList calls;
+    QStringList keys = TPref::SaveOrder();
+    keys.removeAll("help");
+    keys.removeAll("sheet");
+    // Two pages whose keys interleave in the store's order.
+    QStringList even, odd;
+    for (int i = 0; i < keys.size(); ++i)
+        (i % 2 ? odd : even) << keys[i];
+    RecordingPage first(even, &calls), second(odd, &calls);
+    QWidget window;
     TPref pref(&window);
+    pref.SetFrame(nullptr, nullptr, [&calls] { calls << "calculation"; });
+    pref.AddPage(&first);
+    pref.AddPage(&second);
+    QCOMPARE(pref.Problems(), QStringList());
+
     pref.Load();
-    QCOMPARE(window.trackX->value(), position);
-    QCOMPARE(window.dimX->text(), caption);
-    // Saved from the caption, in pixels.
+    QStringList expected;
+    for (const QString &key : TPref::LoadOrder()) {
+        if (key == "sheet")
+            expected << "calculation";  // even with no page control
+        else
+            expected << QString("load %1=%2").arg(key, key == "calcMin" ? "95" : "<absent>");
+    }
+    QCOMPARE(calls, expected);
+
+    calls.clear();
     pref.Save();
-    QCOMPARE(stored("settings", "DimX"), caption);
-}
-
-void TestPref::checkAction_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("execute");
-    // No action chosen: "run" with item 1 ("forced shutdown") selected.
-    QTest::newRow("none") << "-1" << 1 << false;
-    QTest::newRow("message") << "2" << 2 << true;
-    QTest::newRow("first") << "0" << 0 << true;
-    QTest::newRow("past the list") << "9" << 1 << false;
-    QTest::newRow("not a number") << "abc" << 1 << false;
-}
-
-void TestPref::checkAction()
-{
-    QFETCH(QString, value);
-    QFETCH(int, index);
-    QFETCH(bool, execute);
-    store("settings", "CheckAction", value);
-    FakeWindow window;
-    (execute ? window.radioRun : window.radioAction)->setChecked(true);
-    TPref pref(&window);
-    pref.Load();
-    QCOMPARE(window.action->currentIndex(), index);
-    QCOMPARE(window.radioAction->isChecked(), execute);
-    QCOMPARE(window.radioRun->isChecked(), !execute);
-
-    pref.Save();
-    QCOMPARE(stored("settings", "CheckAction"), QString::number(execute ? index : -1));
-    // "execute" with nothing chosen stores -1 as well.
-    window.radioAction->setChecked(true);
-    window.action->setCurrentIndex(-1);
-    pref.Save();
-    QCOMPARE(stored("settings", "CheckAction"), QString("-1"));
-}
-
-void TestPref::controlsHandlersAndMissingControls()
-{
-    store("settings", "calcMin", "abc");
-    store("settings", "Aspect", "2");
-    store("settings", "PAL", "0");
-    store("settings", "advanced", "1");
-    // Values of modules whose controls do not exist stay as the store has them.
-    store("settings", "Normalize", "1");
-    store("settings", "CheckRunProgram", "/usr/bin/true");
-    FakeWindow window;
-    TPref pref(&window);
-    pref.Load();
-    // -1 from a broken number: the spin box holds its minimum.
-    QCOMPARE(window.minutes->value(), 0);
-    QCOMPARE(window.aspect->currentIndex(), 2);
-    QCOMPARE(window.aspectChanges, 0);
-    QVERIFY(window.ntsc->isChecked() && !window.pal->isChecked());
-    QCOMPARE(window.advancedClicks, 1);
-    // The calculation runs after the page, even with no page control.
-    QCOMPARE(window.calcRuns, 1);
-
-    pref.Save();
-    const QStringList expected{"0", "2", "0", "1", "1", "/usr/bin/true", "0"};
-    QStringList written;
-    for (const char *name : {"calcMin", "Aspect", "PAL", "advanced", "Normalize", "CheckRunProgram", "help"})
-        written << stored("settings", name);
-    QCOMPARE(written, expected);
-    for (const char *absent : {"calcSec", "audio", "AVI", "copyMedium", "CheckSeconds", "sheet", "OffSetting"})
-        QCOMPARE(stored("settings", absent), QString("<absent>"));
-
-    store("settings", "advanced", "0");
-    FakeWindow simple;
-    TPref(&simple).Load();
-    QCOMPARE(simple.advancedClicks, 0);
-    TPref(&simple).Save();
-    QCOMPARE(stored("settings", "advanced"), QString("0"));
+    QStringList ordered;
+    for (const QString &key : TPref::SaveOrder()) {
+        if (keys.contains(key))
+            ordered << "save " + key;
+    }
+    QCOMPARE(calls, ordered);
+    QCOMPARE(stored("settings", "CheckRunProgram"), QString("saved CheckRunProgram"));
+    // No frame controls: neither the page nor the help toggle is written.
+    QCOMPARE(stored("settings", "sheet"), QString("<absent>"));
+    QCOMPARE(stored("settings", "help"), QString("1"));
 }
 
 void TestPref::helpComesLaterWithItsClick()
 {
-    FakeWindow window;
+    QToolButton help;
+    help.setCheckable(true);
+    QList<bool> clicks;
+    connect(&help, &QToolButton::clicked, &help, [&clicks](bool down) { clicks << down; });
+    QWidget window;
     TPref pref(&window);
+    pref.SetFrame(nullptr, &help, nullptr);
     pref.LoadHelp();
-    QVERIFY(window.helpClicks.isEmpty());
+    QVERIFY(clicks.isEmpty());
 
     store("settings", "help", "1");
     pref.Load();
-    QVERIFY(!window.help->isChecked());
+    QVERIFY(!help.isChecked());
     pref.LoadHelp();
     pref.LoadHelp();
     // The click runs each time, also when the state does not change.
-    QVERIFY(window.help->isChecked());
-    QCOMPARE(window.helpClicks, (QList<bool>{true, true}));
+    QVERIFY(help.isChecked());
+    QCOMPARE(clicks, (QList<bool>{true, true}));
 
     store("settings", "help", "0");
     pref.LoadHelp();
-    QVERIFY(!window.help->isChecked());
-    QCOMPARE(window.helpClicks.last(), false);
+    QVERIFY(!help.isChecked());
+    QCOMPARE(clicks.last(), false);
+    help.setChecked(true);
+    pref.Save();
+    QCOMPARE(stored("settings", "help"), QString("1"));
 }
 
 QTEST_MAIN(TestPref)

@@ -100,7 +100,6 @@ void TestSetupDialog::init()
     QVERIFY(QDir(m_dir->path()).mkpath("user/Desktop"));
     ProgramFolder::setPath(m_dir->filePath("program folder"));
     InstallRegistry(std::make_unique<TOxRegistry>("Kinbox"));
-    Registry().SetSection("settings");
     Restarter::install(&m_restarter);
 
     m_platform = std::make_unique<FakePlatform>();
@@ -202,7 +201,7 @@ void TestSetupDialog::indeterminateBoxesCreateNothing()
     QVERIFY(filesUnder(userPath("")).isEmpty());
     QVERIFY(m_dialogs->shown().isEmpty());
     // Only the language is applied: the built-in one, stored now.
-    QCOMPARE(Registry().ReadString("language"), QString("default"));
+    QCOMPARE(Registry().ReadString(kSettingsSection, "language"), QString("default"));
 }
 
 void TestSetupDialog::programGroup()
@@ -291,7 +290,7 @@ void TestSetupDialog::failuresAreReportedTogether()
     QVERIFY(lines[4].contains("\"Kinbox.desktop\": this desktop has no folder for it."));
     QCOMPARE(filesUnder(userPath("")), QStringList{"share"});
     // The language is still applied.
-    QCOMPARE(Registry().ReadString("language"), QString("default"));
+    QCOMPARE(Registry().ReadString(kSettingsSection, "language"), QString("default"));
 }
 
 void TestSetupDialog::languageChoice()
@@ -308,7 +307,7 @@ void TestSetupDialog::languageChoice()
     // From the built-in texts the choice translates the main window and this dialog at once.
     languages->setCurrentIndex(1);
     confirm();
-    QCOMPARE(Registry().ReadString("language"), QString("deutsch.lng"));
+    QCOMPARE(Registry().ReadString(kSettingsSection, "language"), QString("deutsch.lng"));
     QCOMPARE(m_language->ListBox1()->currentRow(), 1);
     QCOMPARE(m_mainWindow->findChild<QLabel *>("caption")->text(), QString("Desktop-Symbol"));
     QCOMPARE(m_setup->findChild<QCheckBox *>("cb_Desktop")->text(), QString("Desktop-Symbol"));
@@ -320,7 +319,7 @@ void TestSetupDialog::languageChoice()
     languages->setCurrentIndex(0);
     m_dialogs->setAcknowledgeInformation(true);
     confirm();
-    QCOMPARE(Registry().ReadString("language"), QString("default"));
+    QCOMPARE(Registry().ReadString(kSettingsSection, "language"), QString("default"));
     QCOMPARE(m_restarter.restarts, 1);
 }
 

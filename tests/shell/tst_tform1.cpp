@@ -55,8 +55,7 @@ private:
     }
     static void Store(const QString &name, const QString &value)
     {
-        Registry().SetSection(QStringLiteral("settings"));
-        Registry().WriteString(name, value);
+        Registry().WriteString(kSettingsSection, name, value);
     }
 
 private slots:
@@ -159,8 +158,7 @@ private slots:
         QCOMPARE(setups, 1);
         QVERIFY(form.findChild<QToolButton *>("btn_oHelp")->isChecked());
         QVERIFY(form.HelpWindow() && form.HelpWindow()->isVisible());
-        Registry().SetSection(QStringLiteral("settings"));
-        QCOMPARE(Registry().ReadString(QStringLiteral("SetupDone")), QStringLiteral("1"));
+        QCOMPARE(Registry().ReadString(kSettingsSection, QStringLiteral("SetupDone")), QStringLiteral("1"));
     }
 
     void laterRunsAskNothing()
@@ -258,14 +256,14 @@ private slots:
             int restarts = 0;
             void restart() override { ++restarts; }
         } recorder;
-        Restarter::install(&recorder);
-        TForm1 form(nullptr, false);
-        form.TabSheet()->setCurrentIndex(TForm1::AnalyzeVOB);
-        RestartProgram();
-        Restarter::install(nullptr);
+        {
+            ScopedInstall<Restarter> installed(&recorder);
+            TForm1 form(nullptr, false);
+            form.TabSheet()->setCurrentIndex(TForm1::AnalyzeVOB);
+            RestartProgram();
+        }
         QCOMPARE(recorder.restarts, 1);
-        Registry().SetSection(QStringLiteral("settings"));
-        QCOMPARE(Registry().ReadString(QStringLiteral("sheet")), QStringLiteral("6"));
+        QCOMPARE(Registry().ReadString(kSettingsSection, QStringLiteral("sheet")), QStringLiteral("6"));
     }
 
     void closesWhenIdleAndSaves()
@@ -278,8 +276,7 @@ private slots:
             QVERIFY(form.close());
         }
         QVERIFY(dialogs.shown().isEmpty());
-        Registry().SetSection(QStringLiteral("settings"));
-        QCOMPARE(Registry().ReadString(QStringLiteral("sheet")), QStringLiteral("2"));
+        QCOMPARE(Registry().ReadString(kSettingsSection, QStringLiteral("sheet")), QStringLiteral("2"));
     }
 };
 

@@ -8,13 +8,11 @@ namespace kbx {
 class ManualClock : public TMonitorClock
 {
 public:
-    ManualClock() { install(this); }
-    ~ManualClock() override { install(nullptr); }
-
     qint64 now() const override { return m_now; }
     void advance(qint64 ms) { m_now += ms; }
 
 private:
+    ScopedInstall<TMonitorClock> m_installed{this};
     // Some fixed day, so that time-of-day texts do not depend on when the test runs.
     qint64 m_now = 1'700'000'000'000;
 };

@@ -19,7 +19,7 @@ private slots:
     void oddValuesRoundTrip_data();
     void oddValuesRoundTrip();
     void missingValuesReadEmpty();
-    void keyExistsSelectsSectionAndDoesNotCreateIt();
+    void keyExistsDoesNotCreateTheSection();
     void shellFolders();
 
 private:
@@ -40,12 +40,8 @@ void TestRegistry::keysFollowTheSection()
     QCOMPARE(registry.Vendor(), QString("Fernhill Crew"));
     QCOMPARE(registry.AppTitle(), QString("Kinbox"));
     QCOMPARE(registry.BaseKey(), QString("SOFTWARE\\Fernhill Crew\\Kinbox"));
-    QCOMPARE(registry.CurrentKey(), registry.BaseKey());
-    registry.SetSection("window");
-    QCOMPARE(registry.CurrentKey(), QString("SOFTWARE\\Fernhill Crew\\Kinbox\\window"));
-    QCOMPARE(registry.Section(), QString("window"));
-    registry.SetSection(QString());
-    QCOMPARE(registry.CurrentKey(), registry.BaseKey());
+    QCOMPARE(registry.SectionKey("window"), QString("SOFTWARE\\Fernhill Crew\\Kinbox\\window"));
+    QCOMPARE(registry.SectionKey(QString()), registry.BaseKey());
 }
 
 void TestRegistry::defaultTitleComesFromExecutable()
@@ -58,30 +54,31 @@ void TestRegistry::sectionsRoundTrip()
 {
     {
         TOxRegistry registry("Kinbox");
-        registry.SetSection("window");
-        registry.WriteString("Left", "10");
-        registry.WriteString("State", "maximized");
-        registry.SetSection("settings");
-        registry.WriteString("language", "deutsch.lng");
-        registry.WriteString("Left", "other");
-        // The section chosen last stays in force.
-        QCOMPARE(registry.ReadString("Left"), QString("other"));
+        registry.WriteString("window", "Left", "10");
+        registry.WriteString("window", "State", "maximized");
+        registry.WriteString("settings", "language", "deutsch.lng");
+        registry.WriteString("settings", "Left", "other");
+        // Each call names its own section; nothing of the last one is remembered.
+        QCOMPARE(registry.ReadString("window", "Left"), QString("10"));
+        QCOMPARE(registry.ReadString("settings", "Left"), QString("other"));
     }
-    QVERIFY(QFileInfo::exists(m_config->filePath("Fernhill Crew/Kinbox.conf")));
+    // The layout of the file the program has always written: one group per section.
+    const QString file = m_config->filePath("Fernhill Crew/Kinbox.conf");
+    QVERIFY(QFileInfo::exists(file));
+    QSettings raw(file, QSettings::IniFormat);
+    QCOMPARE(raw.value("window/Left").toString(), QString("10"));
+    QCOMPARE(raw.value("settings/language").toString(), QString("deutsch.lng"));
 
     TOxRegistry again("Kinbox");
-    again.SetSection("window");
-    QCOMPARE(again.ReadString("Left"), QString("10"));
-    QCOMPARE(again.ReadString("State"), QString("maximized"));
-    QVERIFY(!again.ValueExists("language"));
-    again.SetSection("settings");
-    QCOMPARE(again.ReadString("language"), QString("deutsch.lng"));
-    QCOMPARE(again.ReadString("Left"), QString("other"));
+    QCOMPARE(again.ReadString("window", "Left"), QString("10"));
+    QCOMPARE(again.ReadString("window", "State"), QString("maximized"));
+    QVERIFY(!again.ValueExists("window", "language"));
+    QCOMPARE(again.ReadString("settings", "language"), QString("deutsch.lng"));
+    QCOMPARE(again.ReadString("settings", "Left"), QString("other"));
 
     // Another title is another key.
     TOxRegistry other("Other");
-    other.SetSection("settings");
-    QVERIFY(!other.ValueExists("language"));
+    QVERIFY(!other.ValueExists("settings", "language"));
 }
 
 void TestRegistry::oddValuesRoundTrip_data()
@@ -99,39 +96,36 @@ void TestRegistry::oddValuesRoundTrip_data()
 void TestRegistry::oddValuesRoundTrip()
 {
     QFETCH(QString, value);
-    TOxRegistry("Kinbox").WriteString("v", value);
+    TOxRegistry("Kinbox").WriteString(QString(), "v", value);
     TOxRegistry reader("Kinbox");
-    QVERIFY(reader.ValueExists("v"));
-    QCOMPARE(reader.ReadString("v"), value);
+    QVERIFY(reader.ValueExists(QString(), "v"));
+    QCOMPARE(reader.ReadString(QString(), "v"), value);
 }
 
 void TestRegistry::missingValuesReadEmpty()
 {
     TOxRegistry registry("Kinbox");
-    registry.SetSection("settings");
-    QVERIFY(!registry.ValueExists("language"));
-    QCOMPARE(registry.ReadString("language"), QString());
-    registry.WriteString("language", QString());
-    QVERIFY(registry.ValueExists("language"));
-    QCOMPARE(registry.ReadString("language"), QString());
+    QVERIFY(!registry.ValueExists("settings", "language"));
+    QCOMPARE(registry.ReadString("settings", "language"), QString());
+    registry.WriteString("settings", "language", QString());
+    QVERIFY(registry.ValueExists("settings", "language"));
+    QCOMPARE(registry.ReadString("settings", "language"), QString());
 }
 
-void TestRegistry::keyExistsSelectsSectionAndDoesNotCreateIt()
+void TestRegistry::keyExistsDoesNotCreateTheSection()
 {
     TOxRegistry registry("Kinbox");
     QVERIFY(!registry.KeyExists("settings"));
-    QCOMPARE(registry.CurrentKey(), QString("SOFTWARE\\Fernhill Crew\\Kinbox\\settings"));
     QVERIFY(!registry.KeyExists(QString()));
 
-    registry.KeyExists("settings");
-    QCOMPARE(registry.ReadString("first"), QString());
+    QCOMPARE(registry.ReadString("settings", "first"), QString());
+    QVERIFY(!registry.ValueExists("settings", "first"));
     QVERIFY(!registry.KeyExists("settings")); // reading is no reason to remember a first run
 
-    registry.WriteString("first", "no");
+    registry.WriteString("settings", "first", "no");
     QVERIFY(registry.KeyExists("settings"));
     QVERIFY(registry.KeyExists(QString()));
     QVERIFY(!registry.KeyExists("window"));
-    QCOMPARE(registry.Section(), QString("window"));
 }
 
 void TestRegistry::shellFolders()
