@@ -69,7 +69,7 @@ void listInto(const QString &folder, FolderListing &listing)
             continue;
         }
         // A link to a folder is not followed (it could loop); it is no file either.
-        if (S_ISLNK(own.st_mode) && KindOf(path) == FileKind::Folder)
+        if (S_ISLNK(own.st_mode) && KindOf(path) == NameKind::Folder)
             continue;
         listing.files << path;
     }
@@ -113,24 +113,24 @@ QByteArray BytesOfName(const QString &name)
     return bytes;
 }
 
-FileKind KindOf(const QString &name)
+NameKind KindOf(const QString &name)
 {
     struct stat info {};
     if (!statOf(name, &info))
-        return FileKind::Missing;
+        return NameKind::Missing;
     if (S_ISREG(info.st_mode))
-        return FileKind::Regular;
+        return NameKind::Regular;
     if (S_ISBLK(info.st_mode))
-        return FileKind::BlockDevice;
+        return NameKind::BlockDevice;
     if (S_ISDIR(info.st_mode))
-        return FileKind::Folder;
-    return FileKind::Special;
+        return NameKind::Folder;
+    return NameKind::Special;
 }
 
 qint64 ReadableSize(const QString &name)
 {
-    const FileKind kind = KindOf(name);
-    if (kind != FileKind::Regular && kind != FileKind::BlockDevice)
+    const NameKind kind = KindOf(name);
+    if (kind != NameKind::Regular && kind != NameKind::BlockDevice)
         return -1;
     return HugeFileSize(BytesOfName(name).toStdString());
 }

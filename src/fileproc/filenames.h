@@ -15,9 +15,9 @@ QString NameFromBytes(const QByteArray &bytes);
 // The inverse of NameFromBytes; plain text is encoded as UTF-8.
 QByteArray BytesOfName(const QString &name);
 
-enum class FileKind { Missing, Regular, BlockDevice, Folder, Special };
+enum class NameKind { Missing, Regular, BlockDevice, Folder, Special };
 // What a name is, asked without opening it (opening a pipe waits for a writer).
-FileKind KindOf(const QString &name);
+NameKind KindOf(const QString &name);
 // The size of a regular file or block device; -1 for anything else or when it cannot be read.
 // Never opens pipes, sockets or character devices.
 qint64 ReadableSize(const QString &name);

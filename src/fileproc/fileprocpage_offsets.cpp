@@ -258,7 +258,7 @@ void TFileProcPage::browseInputClick()
         return;
     const QString name = inputFName->Text();
     // Asked without opening: a pipe would block the window until someone writes to it.
-    const FileKind fileKind = KindOf(name);
+    const NameKind fileKind = KindOf(name);
     m_inputSize = ReadableSize(name);
     m_inputKind = InputKind::Other;
     if (m_inputSize < 1) {
@@ -268,7 +268,7 @@ void TFileProcPage::browseInputClick()
         vobAdjust->setText(QStringLiteral("???"));
         vobAdjust->hide();
         resetOffsetsToZero();
-        if (fileKind == FileKind::Special)
+        if (fileKind == NameKind::Special)
             filepage::TellTranslated(this, Tr(QStringLiteral("This is a pipe, socket or device, not a file that can "
                                                              "be read as a whole:"))
                                                + filepage::LineBreak + QLatin1Char('"') + name + QLatin1Char('"'));

@@ -210,7 +210,7 @@ JobPlan PlanFileJob(const FileJobRequest &request, const TextLookup &translate)
         QString existing;
         if (splits)
             existing = ExistingParts(request.output, plan.parts, 1).value(0);
-        else if (KindOf(request.output) != FileKind::Missing)
+        else if (KindOf(request.output) != NameKind::Missing)
             existing = request.output;
         if (!existing.isEmpty()) {
             plan.questions << PlannedQuestion{JobQuestion::Overwrite, tr("This will overwrite") + QLatin1Char(' ')

@@ -296,8 +296,8 @@ void TestJobPlan::specialFilesAreNeverOpened()
     QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
     // Opening the pipe would wait for a writer that never comes.
     QCOMPARE(ReadableSize(path("fifo")), -1);
-    QCOMPARE(KindOf(path("fifo")), FileKind::Special);
-    QCOMPARE(KindOf(path("none")), FileKind::Missing);
+    QCOMPARE(KindOf(path("fifo")), NameKind::Special);
+    QCOMPARE(KindOf(path("none")), NameKind::Missing);
     QCOMPARE(ReadableSize(m_dir->path()), -1);
     QVERIFY(writeBytes(path("f.bin"), 9));
     QCOMPARE(ReadableSize(path("f.bin")), 9);
