@@ -11,13 +11,11 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -61,16 +59,13 @@ QStringList logLines(const TAnalyzeVOBFrame &page)
     return page.output->toPlainText().split(QLatin1Char('\n'));
 }
 
-// The text of every red fragment of the log.
+// The red value text of every line of the log.
 QStringList redTexts(const TAnalyzeVOBFrame &page)
 {
     QStringList red;
-    for (QTextBlock b = page.output->document()->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (f.charFormat().foreground().color() == QColor(255, 0, 0))
-                red << f.text();
-        }
+    for (qint64 i = 0; i < page.log().lineCount(); ++i) {
+        if (page.log().redStart(i) >= 0)
+            red << page.log().line(i).mid(page.log().redStart(i));
     }
     return red;
 }
@@ -80,11 +75,7 @@ constexpr quint32 Nav = 0x1BB, Aud = 0x1BD, Vid = 0x1E0;
 // Selects the log from the start of line `first` to the end of line `last`.
 void selectLines(TAnalyzeVOBFrame &page, int first, int last)
 {
-    QTextCursor c(page.output->document()->findBlockByNumber(first));
-    c.setPosition(page.output->document()->findBlockByNumber(last).position()
-                      + page.output->document()->findBlockByNumber(last).length() - 1,
-                  QTextCursor::KeepAnchor);
-    page.output->setTextCursor(c);
+    page.output->selectLines(first, last);
 }
 
 QByteArray readAll(const QString &name)
