@@ -93,6 +93,7 @@ void TTranslator::LoadFromText(const QString &text)
 {
     static const QString separator = QStringLiteral("\"=\"");
     m_sourceTexts.clear();
+    m_sourceKeys.clear();
     m_translations.clear();
     for (const QString &line : splitLines(text)) {
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
@@ -104,6 +105,7 @@ void TTranslator::LoadFromText(const QString &text)
         const QString source = line.mid(1, qMax<qsizetype>(0, p - 1));
         const QString translation = line.mid(p + 3, qMax<qsizetype>(0, line.size() - p - 4));
         m_sourceTexts << StripAccelerators(source);
+        m_sourceKeys << lowered(m_sourceTexts.last());
         m_translations << translation;
     }
 }
@@ -118,7 +120,7 @@ QString TTranslator::Translate(const QString &text) const
     // a few dozen times) could double the text with every entry; stop growing it past this.
     const qsizetype limit = std::max<qsizetype>(4096, 16 * text.size());
     for (qsizetype i = 0; i < m_sourceTexts.size() && work.size() <= limit; ++i) {
-        const QString key = m_caseSensitive ? m_sourceTexts.at(i) : lowered(m_sourceTexts.at(i));
+        const QString &key = m_caseSensitive ? m_sourceTexts.at(i) : m_sourceKeys.at(i);
         if (key == cmp)
             return m_translations.at(i);
         if (key.isEmpty())

@@ -500,6 +500,37 @@ private slots:
         QCOMPARE(readAll(logName), test + " pack: 000000 \tvalue @ 2C ==  0\n pack: 000004 \tvalue @ 2C == -7F\n\n");
     }
 
+    // Keys select whole lines; a clear drops the selection with the lines.
+    void logViewSelectsAndCopiesByKeys()
+    {
+        ScriptedDialogs dialogs;
+        QTemporaryDir dir;
+        const QString name = writeStream(dir, {{Nav, {{0x2C, 1}}}, {Nav, {{0x2C, 2}}}, {Nav, {{0x2C, 3}}}});
+        TAnalyzeVOBFrame page;
+        page.resize(640, 600);
+        page.ed_source->setText(name);
+        page.ed_offset->setText(QStringLiteral("2C"));
+        page.type_8->setChecked(true);
+        page.btn_research->click();
+        QCOMPARE(page.output->lineCount(), 5);
+        QTest::keyClick(page.output, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(page.output, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), page.output->toPlainText());
+        QVERIFY(QGuiApplication::clipboard()->text().endsWith(QStringLiteral("==  3\n")));
+
+        page.output->selectLines(1, 1);
+        QTest::keyClick(page.output, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(page.output->selectedText(), QStringLiteral(" pack: 000000 \tvalue @ 2C ==  1\n"
+                                                             " pack: 000001 \tvalue @ 2C ==  2"));
+        QTest::keyClick(page.output, Qt::Key_Down);
+        QCOMPARE(page.output->selectedText(), QStringLiteral(" pack: 000002 \tvalue @ 2C ==  3"));
+
+        page.btn_ClearLog->click();
+        QVERIFY(!page.output->hasSelection());
+        QCOMPARE(page.output->lineCount(), 0);
+        QVERIFY(page.output->selectedText().isEmpty());
+    }
+
     void contributionMail()
     {
         ScriptedDialogs dialogs;
