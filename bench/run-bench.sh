@@ -253,7 +253,7 @@ for m in $analyze_sizes; do
     [ -n "$a_seconds" ] && [ -n "$a_lines" ] && [ -n "$a_rss" ] || die "unexpected analyze-bench output: $(cat "$work/analyze.out")"
     a_limit=$(awk -v m="$m" 'BEGIN { print m / 1024 }')
     row "analyze ${m} MiB: time" \
-        "$(awk -v s="$a_seconds" -v n="$a_lines" 'BEGIN { printf "%.2f s (%d lines, %.0f lines/s)", s, n, s > 0 ? n / s : 0 }')" \
+        "$(awk -v s="$a_seconds" -v n="$a_lines" 'BEGIN { printf "%.2f s (%d lines, %.0f lines/s)", s, n, (s > 0 ? n / s : 0) }')" \
         "< $(awk -v l="$a_limit" 'BEGIN { printf "%.2f", l }') s" \
         "$(awk -v s="$a_seconds" -v l="$a_limit" 'BEGIN { print (s < l) ? "PASS" : "MISS" }')"
     row "analyze ${m} MiB: peak memory" \
