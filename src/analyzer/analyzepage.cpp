@@ -1,5 +1,7 @@
 #include "analyzer/analyzepage.h"
 
+#include "analyzer/logview.h"
+
 #include "platform/shell.h"
 #include "ui/dialogs.h"
 #include "ui/fileedit.h"
@@ -17,13 +19,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -42,9 +41,12 @@ QVBoxLayout *Compact(QVBoxLayout *layout)
 const char *const SourceFilter = "VOB-Dateien (*.vob)|*.vob|alle Dateien (*.*)|*.*";
 const char *const LogFilter = "Logdateien (*.log;*.txt)|*.log;*.txt|alle Dateien|*.*";
 
-// Lines are handed to the log in batches: one widget update per line would dominate a long run.
-constexpr int FlushLines = 2000;
+// The walk lets the window handle its events about 60 times a second, and the log shows its new
+// lines about 10 times a second; doing either per pack would dominate a long run.
+constexpr int EventsMs = 16;
 constexpr int FlushMs = 100;
+// Packs between two looks at the clock.
+constexpr qint64 ClockPacks = 64;
 
 QToolButton *toolButton(const char *name, const QString &text, const QString &hint)
 {
@@ -179,9 +181,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     logButtons->addWidget(btn_ClearLog);
     logButtons->addWidget(btn_SaveLog);
     logButtons->addStretch(1);
-    output = named(new QPlainTextEdit, "output");
-    output->setReadOnly(true);
-    output->setLineWrapMode(QPlainTextEdit::NoWrap);
+    output = named(new TLogView(&m_log), "output");
     output->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font(QStringLiteral("Lucida Console"));
     font.setStyleHint(QFont::Monospace);
@@ -359,39 +359,9 @@ void TAnalyzeVOBFrame::setRunning(bool running)
     btn_Stop->setVisible(running);
 }
 
-void TAnalyzeVOBFrame::queueLine(const PackLogLine &line)
-{
-    m_pending.append(line);
-}
-
 void TAnalyzeVOBFrame::flushLog()
 {
-    if (m_pending.isEmpty())
-        return;
-    QTextDocument *doc = output->document();
-    QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
-    QTextCharFormat plain;
-    QTextCharFormat red;
-    red.setForeground(QColor(255, 0, 0));
-    // Every line is a block of its own; a fresh log has one empty block to start with.
-    bool first = doc->isEmpty();
-    for (const PackLogLine &line : std::as_const(m_pending)) {
-        if (!first)
-            cursor.insertBlock(QTextBlockFormat(), plain);
-        first = false;
-        if (line.outOfRange && !line.value.isEmpty()) {
-            cursor.insertText(line.text.left(line.text.size() - line.value.size()), plain);
-            cursor.insertText(line.value, red);
-        } else {
-            cursor.insertText(line.text, plain);
-        }
-    }
-    cursor.endEditBlock();
-    m_pending.clear();
-    output->moveCursor(QTextCursor::End);
-    output->ensureCursorVisible();
+    output->sync();
 }
 
 void TAnalyzeVOBFrame::btn_researchClick()
@@ -413,28 +383,35 @@ void TAnalyzeVOBFrame::btn_researchClick()
 
     QPointer<TAnalyzeVOBFrame> self(this);
     bool started = false;
+    QElapsedTimer sinceEvents;
     QElapsedTimer sinceFlush;
+    sinceEvents.start();
     sinceFlush.start();
+    // The options as the controls stood at the last round of events: only events change them.
+    PackWalkOptions options = currentOptions();
 
     PackWalkHooks hooks;
     hooks.beforePack = [&](qint64 done, qint64 total) {
         if (!self)
             return;
-        if (done == 0)
+        if (done == 0) {
             ProgressBar1->setRange(0, ProgressMaximum(total));
-        else
-            ProgressBar1->setValue(ProgressPosition(done, total));
-        if (m_pending.size() >= FlushLines || sinceFlush.elapsed() >= FlushMs) {
+        } else if (done % ClockPacks != 0 || sinceEvents.elapsed() < EventsMs) {
+            return;
+        }
+        sinceEvents.restart();
+        ProgressBar1->setValue(ProgressPosition(done, total));
+        if (sinceFlush.elapsed() >= FlushMs) {
             flushLog();
             sinceFlush.restart();
         }
         // Lets Stop and the other controls react during the run.
         QCoreApplication::processEvents();
+        if (self)
+            options = currentOptions();
     };
-    hooks.options = [&]() { return self ? currentOptions() : PackWalkOptions{}; };
-    hooks.line = [&](const PackLogLine &line) {
-        if (!self)
-            return;
+    hooks.options = [&]() { return options; };
+    auto start = [&] {
         if (!started) {
             // The first line comes once the inputs are accepted and the file is open.
             started = true;
@@ -442,7 +419,16 @@ void TAnalyzeVOBFrame::btn_researchClick()
             btn_ClearLog->setEnabled(true);
             btn_SaveLog->setEnabled(true);
         }
-        queueLine(line);
+    };
+    hooks.line = [&](const PackLogLine &line) {
+        if (!self)
+            return;
+        start();
+        m_log.appendText(line.text);
+    };
+    hooks.pack = [&](const PackLine &line) {
+        if (self)
+            m_log.appendPack(line);
     };
     hooks.stopRequested = [&]() { return !self || StopRequested; };
 
@@ -519,7 +505,8 @@ void TAnalyzeVOBFrame::ed_diffsClick()
 
 void TAnalyzeVOBFrame::btn_ClearLogClick()
 {
-    output->clear();
+    m_log.clear();
+    output->reset();
     btn_ClearLog->setEnabled(false);
     btn_SaveLog->setEnabled(false);
 }
@@ -539,9 +526,7 @@ void TAnalyzeVOBFrame::btn_SaveLogClick()
         ReportError(QStringLiteral("Cannot create file \"%1\". %2").arg(name, file.errorString()), this);
         return;
     }
-    QByteArray text = output->toPlainText().toLocal8Bit();
-    text.append('\n');
-    if (file.write(text) != text.size())
+    if (!m_log.write(file))
         ReportError(QStringLiteral("Cannot write file \"%1\". %2").arg(name, file.errorString()), this);
 }
 

@@ -2,6 +2,8 @@
 // The Analyze page: walks a program stream pack by pack and logs one value per pack, with named
 // search profiles kept in "analyzeVOB.ini" in the program folder.
 
+#include "analyzer/logstore.h"
+#include "analyzer/logview.h"
 #include "analyzer/packwalk.h"
 #include "analyzer/profiles.h"
 #include "ui/page.h"
@@ -13,7 +15,6 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -38,6 +39,8 @@ public:
 
     QString ProfileFile() const;
     bool isRunning() const { return m_running; }
+    // Every line of the log, kept by the page; `output` shows it.
+    const TLogStore &log() const { return m_log; }
 
     void LoadProfile(const QString &name);
     void SaveProfile(const QString &name);
@@ -64,7 +67,7 @@ public:
     QCheckBox *cb_Range = nullptr;
     QLineEdit *range_0 = nullptr;
     QLineEdit *range_1 = nullptr;
-    QPlainTextEdit *output = nullptr;
+    TLogView *output = nullptr;
     QToolButton *btn_ClearLog = nullptr;
     QToolButton *btn_SaveLog = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
@@ -97,12 +100,11 @@ private:
     void applyProfile(const TVobProfile &profile);
     PackWalkOptions currentOptions() const;
     void setRunning(bool running);
-    void queueLine(const PackLogLine &line);
     void flushLog();
 
     bool StopRequested = false;
     bool m_running = false;
-    QList<PackLogLine> m_pending;
+    TLogStore m_log;
 };
 
 } // namespace kbx

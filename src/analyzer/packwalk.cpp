@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
 #include <limits>
+#include <memory>
 
 namespace kbx {
 
@@ -26,18 +28,60 @@ bool KindChecked(PackKind kind, const PackWalkOptions &o)
     return false;
 }
 
-// Reads up to one pack; fewer bytes only at the end of the file or on a read error.
-qint64 ReadPack(QFile &file, unsigned char *buffer)
+// Packs are read many at a time: one system call per pack would cost more than the analysis.
+constexpr qint64 ReadBlock = 128 * VobPackSize;
+
+// Fills `buffer` up to `size` bytes from `have`; fewer only at the end of the file or on a read error.
+qint64 Fill(QFile &file, unsigned char *buffer, qint64 have, qint64 size)
 {
-    qint64 got = 0;
-    while (got < VobPackSize) {
-        const qint64 n = file.read(reinterpret_cast<char *>(buffer) + got, VobPackSize - got);
+    while (have < size) {
+        const qint64 n = file.read(reinterpret_cast<char *>(buffer) + have, size - have);
         if (n <= 0)
             break;
-        got += n;
+        have += n;
     }
-    return got;
+    return have;
 }
+
+char *Put(char *out, const char *text)
+{
+    while (*text)
+        *out++ = *text++;
+    return out;
+}
+
+// Upper-case hexadecimal digits of `value`, right-aligned with `fill` to `width`.
+char *PutHex(char *out, quint64 value, int width, bool negative)
+{
+    char digits[20];
+    int n = 0;
+    do {
+        digits[n++] = "0123456789ABCDEF"[value & 15];
+        value >>= 4;
+    } while (value);
+    for (int pad = n + int(negative); pad < width; ++pad)
+        *out++ = ' ';
+    if (negative)
+        *out++ = '-';
+    while (n)
+        *out++ = digits[--n];
+    return out;
+}
+
+// Cached reading of a range bound: the texts rarely change during a run.
+struct RangeBound
+{
+    QString text;
+    qint32 value = -1;
+    qint32 of(const QString &t)
+    {
+        if (t != text) {
+            text = t;
+            value = ParseHex(t);
+        }
+        return value;
+    }
+};
 
 } // namespace
 
@@ -117,6 +161,34 @@ qint64 SignMagnitude(quint32 raw, int bits)
     return (raw & sign) ? -qint64(raw - sign) : qint64(raw);
 }
 
+int FormatPackLine(const PackLine &line, char *out, int &valueStart)
+{
+    char *p = Put(out, " pack: ");
+    char digits[20];
+    int n = 0;
+    quint64 index = line.index < 0 ? 0 : quint64(line.index);
+    do {
+        digits[n++] = char('0' + index % 10);
+        index /= 10;
+    } while (index);
+    for (int pad = n; pad < 6; ++pad)
+        *p++ = '0';
+    while (n)
+        *p++ = digits[--n];
+    if (line.label != PackKind::Other) {
+        p = Put(p, " [");
+        p = Put(p, line.label == PackKind::Nav ? "nav" : line.label == PackKind::Aud ? "aud" : "vid");
+        p = Put(p, "] ");
+    }
+    p = Put(p, " \tvalue @ ");
+    p = PutHex(p, line.offset, 0, false);
+    p = Put(p, " == ");
+    valueStart = int(p - out);
+    const quint64 magnitude = line.value < 0 ? 0 - quint64(line.value) : quint64(line.value);
+    p = PutHex(p, magnitude, line.width, line.value < 0);
+    return int(p - out);
+}
+
 QString InsufficientInputText()
 {
     return QStringLiteral("Fehler: ungenügende Eingaben");
@@ -166,7 +238,7 @@ PackWalkOutcome WalkPacks(const PackWalkSetup &setup, const PackWalkHooks &hooks
     }
 
     QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         out.result = PackWalkResult::OpenFailed;
         out.message = QStringLiteral("Cannot open \"%1\": %2").arg(name, file.errorString());
         return out;
@@ -178,42 +250,57 @@ PackWalkOutcome WalkPacks(const PackWalkSetup &setup, const PackWalkHooks &hooks
     emitLine({QStringLiteral("Test: \"%1\"").arg(name), {}, false});
 
     const qint64 total = file.size() / VobPackSize;
-    unsigned char pack[VobPackSize];
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[ReadBlock]);
+    qint64 have = 0;
+    qint64 at = 0;
     qint64 previous = 0;
+    const quint8 width = quint8(HexFieldWidth(bits));
+    RangeBound low, high;
     for (;;) {
         if (hooks.beforePack)
             hooks.beforePack(out.packsRead, total);
-        if (ReadPack(file, pack) < VobPackSize)
-            break;
+        if (have - at < VobPackSize) {
+            std::memmove(buffer.get(), buffer.get() + at, size_t(have - at));
+            have = Fill(file, buffer.get(), have - at, ReadBlock);
+            at = 0;
+            if (have < VobPackSize)
+                break;
+        }
+        const unsigned char *pack = buffer.get() + at;
+        at += VobPackSize;
         const qint64 index = out.packsRead++;
         const PackWalkOptions o = hooks.options ? hooks.options() : PackWalkOptions{};
         const PackKind kind = PackKindOf(pack);
         if (KindChecked(kind, o)) {
-            const QString label = kindCount > 1
-                ? QStringLiteral(" [%1] ").arg(PackKindLabel(kind)) : QString();
-            const qint64 offset = bytePos >= 0 ? qint64(base) + pack[bytePos] : qint64(base);
-            const quint32 raw = PackValue(pack, int(offset), bits);
-            const int width = HexFieldWidth(bits);
-            QString value;
+            PackLine line;
+            line.index = index;
+            line.width = width;
+            line.label = kindCount > 1 ? kind : PackKind::Other;
+            line.offset = quint16(bytePos >= 0 ? base + pack[bytePos] : base);
+            const quint32 raw = PackValue(pack, line.offset, bits);
             if (o.isSigned && o.diffs) {
                 const qint64 v = SignMagnitude(raw, bits);
-                value = FormatHexField(v - previous, width);
+                line.value = v - previous;
                 previous = v;
             } else if (o.isSigned) {
-                value = FormatHexField(SignMagnitude(raw, bits), width);
+                line.value = SignMagnitude(raw, bits);
             } else {
-                value = FormatHexField(raw, width);
+                line.value = raw;
             }
-            PackLogLine line;
-            line.text = QStringLiteral(" pack: ") + PadLeft(QString::number(index), 6, QLatin1Char('0'))
-                + label + QStringLiteral(" \tvalue @ ") + HexText(quint64(offset))
-                + QStringLiteral(" == ") + value;
-            line.value = value;
             if (o.range && !o.range0.isEmpty() && !o.range1.isEmpty()) {
-                const qint32 v = ParseHex(value);
-                line.outOfRange = v < ParseHex(o.range0) || v > ParseHex(o.range1);
+                // The value as its text reads back: wrapped to a signed 32-bit number.
+                const qint32 v = qint32(quint32(quint64(line.value)));
+                line.outOfRange = v < low.of(o.range0) || v > high.of(o.range1);
             }
-            emitLine(line);
+            if (hooks.pack) {
+                hooks.pack(line);
+            } else {
+                char text[PackLineMax];
+                int valueStart = 0;
+                const int length = FormatPackLine(line, text, valueStart);
+                emitLine({QString::fromLatin1(text, length), QString::fromLatin1(text + valueStart, length - valueStart),
+                          line.outOfRange});
+            }
             ++out.linesLogged;
         }
         // Checked after every pack, so a file without a chosen kind can still be stopped.

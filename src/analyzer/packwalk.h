@@ -63,12 +63,31 @@ struct PackLogLine
     bool outOfRange = false;
 };
 
+// An analysed pack in numbers; its log text is made only when it is shown or saved.
+struct PackLine
+{
+    qint64 index = 0;                 // pack number, from 0
+    qint64 value = 0;                 // the value shown (the difference when differences are on)
+    quint16 offset = 0;               // byte position read
+    quint8 width = 8;                 // field width: 2, 4 or 8 characters
+    PackKind label = PackKind::Other; // Other: no label (one kind checked)
+    bool outOfRange = false;
+};
+
+// Room FormatPackLine needs.
+constexpr int PackLineMax = 72;
+// The log text of an analysed pack into `out` (Latin-1, no line break); returns its length and
+// sets `valueStart` to where the value text at its end begins.
+int FormatPackLine(const PackLine &line, char *out, int &valueStart);
+
 struct PackWalkHooks
 {
     // Before each read, with the number of packs done and the total; the page processes events here.
     std::function<void(qint64 done, qint64 total)> beforePack;
     std::function<PackWalkOptions()> options;
     std::function<void(const PackLogLine &line)> line;
+    // When set, analysed packs come here instead of to `line`, without their text.
+    std::function<void(const PackLine &pack)> pack;
     // Polled after every pack, skipped ones included.
     std::function<bool()> stopRequested;
 };

@@ -93,6 +93,7 @@ void TTranslator::LoadFromText(const QString &text)
 {
     static const QString separator = QStringLiteral("\"=\"");
     m_sourceTexts.clear();
+    m_sourceKeys.clear();
     m_translations.clear();
     for (const QString &line : splitLines(text)) {
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
@@ -104,6 +105,7 @@ void TTranslator::LoadFromText(const QString &text)
         const QString source = line.mid(1, qMax<qsizetype>(0, p - 1));
         const QString translation = line.mid(p + 3, qMax<qsizetype>(0, line.size() - p - 4));
         m_sourceTexts << StripAccelerators(source);
+        m_sourceKeys << lowered(m_sourceTexts.last());
         m_translations << translation;
     }
 }
@@ -138,7 +140,7 @@ QString TTranslator::translate(const QString &text, qsizetype *workDone) const
         spent += cmp.size() + source.size();
         if (spent > TranslateWorkBudget)
             break;
-        const QString key = m_caseSensitive ? source : lowered(source);
+        const QString &key = m_caseSensitive ? source : m_sourceKeys.at(i);
         if (key == cmp) {
             work = m_translations.at(i);
             break;

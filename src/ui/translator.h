@@ -46,6 +46,7 @@ private:
 
     bool m_caseSensitive = false;
     QStringList m_sourceTexts;
+    QStringList m_sourceKeys;   // the source texts lower-cased once, for comparing without case
     QStringList m_translations;
 };
 

@@ -5,17 +5,17 @@
 #include "support/scripteddialogs.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -59,21 +59,30 @@ QStringList logLines(const TAnalyzeVOBFrame &page)
     return page.output->toPlainText().split(QLatin1Char('\n'));
 }
 
-// The text of every red fragment of the log.
+// The red value text of every line of the log.
 QStringList redTexts(const TAnalyzeVOBFrame &page)
 {
     QStringList red;
-    for (QTextBlock b = page.output->document()->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (f.charFormat().foreground().color() == QColor(255, 0, 0))
-                red << f.text();
-        }
+    for (qint64 i = 0; i < page.log().lineCount(); ++i) {
+        if (page.log().redStart(i) >= 0)
+            red << page.log().line(i).mid(page.log().redStart(i));
     }
     return red;
 }
 
 constexpr quint32 Nav = 0x1BB, Aud = 0x1BD, Vid = 0x1E0;
+
+// Selects the log from the start of line `first` to the end of line `last`.
+void selectLines(TAnalyzeVOBFrame &page, int first, int last)
+{
+    page.output->selectLines(first, last);
+}
+
+QByteArray readAll(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -427,6 +436,99 @@ private slots:
         QVERIFY(log.open(QIODevice::ReadOnly | QIODevice::Text));
         const QStringList lines = QString::fromLocal8Bit(log.readAll()).split(QLatin1Char('\n'));
         QCOMPARE(lines.at(1), QStringLiteral(" pack: 000000 \tvalue @ 2C == 1F"));
+    }
+
+    // Two runs into one log, red marks in both, then the saved bytes, a copied selection and a clear.
+    void logSaveCopyAndClearAreExact()
+    {
+        ScriptedDialogs dialogs;
+        QTemporaryDir dir;
+        const QString name = writeStream(dir, {{Nav, {{0x2C, 0x80}, {0x2D, 0x09}}}, {Aud, {{0x2C, 0x00}, {0x2D, 0x21}}},
+                                               {Vid, {{0x2C, 0x00}, {0x2D, 0x15}}}, {0x1BE, {}},
+                                               {Nav, {{0x2C, 0xFF}, {0x2D, 0xFF}}}}, 7);
+        TAnalyzeVOBFrame page;
+        page.ed_source->setText(name);
+        page.ed_offset->setText(QStringLiteral("2C"));
+        page.type_16->setChecked(true);
+        page.pack_aud->setChecked(true);
+        page.pack_vid->setChecked(true);
+        page.ed_signed->setChecked(true);
+        page.cb_Range->setChecked(true);
+        page.range_0->setText(QStringLiteral("10"));
+        page.range_1->setText(QStringLiteral("20"));
+        page.btn_research->click();
+        page.pack_aud->setChecked(false);
+        page.pack_vid->setChecked(false);
+        page.ed_diffs->setChecked(true);
+        page.type_8->setChecked(true);
+        page.range_0->setText(QStringLiteral("-5"));
+        page.range_1->setText(QStringLiteral("0"));
+        page.btn_research->click();
+
+        const QByteArray test = "Test: \"" + name.toLocal8Bit() + "\"\n";
+        const QByteArray expected = test
+            + " pack: 000000 [nav]  \tvalue @ 2C ==   -9\n"
+              " pack: 000001 [aud]  \tvalue @ 2C ==   21\n"
+              " pack: 000002 [vid]  \tvalue @ 2C ==   15\n"
+              " pack: 000004 [nav]  \tvalue @ 2C == -7FFF\n"
+              "\n"
+            + test
+            + " pack: 000000 \tvalue @ 2C ==  0\n"
+              " pack: 000004 \tvalue @ 2C == -7F\n"
+              "\n";
+        QCOMPARE(redTexts(page), (QStringList{QStringLiteral("  -9"), QStringLiteral("  21"),
+                                             QStringLiteral("-7FFF"), QStringLiteral("-7F")}));
+
+        const QString logName = dir.filePath(QStringLiteral("out.log"));
+        dialogs.chooseFile(logName);
+        page.btn_SaveLog->click();
+        QCOMPARE(readAll(logName), expected);
+
+        selectLines(page, 2, 4);
+        page.output->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral(" pack: 000001 [aud]  \tvalue @ 2C ==   21\n"
+                                " pack: 000002 [vid]  \tvalue @ 2C ==   15\n"
+                                " pack: 000004 [nav]  \tvalue @ 2C == -7FFF"));
+
+        page.btn_ClearLog->click();
+        QVERIFY(!page.btn_ClearLog->isEnabled());
+        QVERIFY(redTexts(page).isEmpty());
+        page.btn_research->click();
+        dialogs.chooseFile(logName);
+        page.btn_SaveLog->click();
+        QCOMPARE(readAll(logName), test + " pack: 000000 \tvalue @ 2C ==  0\n pack: 000004 \tvalue @ 2C == -7F\n\n");
+    }
+
+    // Keys select whole lines; a clear drops the selection with the lines.
+    void logViewSelectsAndCopiesByKeys()
+    {
+        ScriptedDialogs dialogs;
+        QTemporaryDir dir;
+        const QString name = writeStream(dir, {{Nav, {{0x2C, 1}}}, {Nav, {{0x2C, 2}}}, {Nav, {{0x2C, 3}}}});
+        TAnalyzeVOBFrame page;
+        page.resize(640, 600);
+        page.ed_source->setText(name);
+        page.ed_offset->setText(QStringLiteral("2C"));
+        page.type_8->setChecked(true);
+        page.btn_research->click();
+        QCOMPARE(page.output->lineCount(), 5);
+        QTest::keyClick(page.output, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(page.output, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), page.output->toPlainText());
+        QVERIFY(QGuiApplication::clipboard()->text().endsWith(QStringLiteral("==  3\n")));
+
+        page.output->selectLines(1, 1);
+        QTest::keyClick(page.output, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(page.output->selectedText(), QStringLiteral(" pack: 000000 \tvalue @ 2C ==  1\n"
+                                                             " pack: 000001 \tvalue @ 2C ==  2"));
+        QTest::keyClick(page.output, Qt::Key_Down);
+        QCOMPARE(page.output->selectedText(), QStringLiteral(" pack: 000002 \tvalue @ 2C ==  3"));
+
+        page.btn_ClearLog->click();
+        QVERIFY(!page.output->hasSelection());
+        QCOMPARE(page.output->lineCount(), 0);
+        QVERIFY(page.output->selectedText().isEmpty());
     }
 
     void contributionMail()

@@ -14,11 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 
 using namespace kbx;
 
@@ -59,11 +57,9 @@ QByteArray dvdPack(quint32 code, const QList<QPair<int, quint8>> &bytes = {})
 QStringList redTexts(const TAnalyzeVOBFrame &page)
 {
     QStringList red;
-    for (QTextBlock b = page.output->document()->begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            if (it.fragment().charFormat().foreground().color() == QColor(255, 0, 0))
-                red << it.fragment().text();
-        }
+    for (qint64 i = 0; i < page.log().lineCount(); ++i) {
+        if (page.log().redStart(i) >= 0)
+            red << page.log().line(i).mid(page.log().redStart(i));
     }
     return red;
 }
