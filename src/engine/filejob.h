@@ -51,11 +51,6 @@ struct FileJobSettings
     SplitMode splitMode = SplitMode::AVSync;
     // Outputs may be written inside the kernel from the inputs; off, every byte passes through the ring.
     bool kernelCopy = true;
-    // The sizes the join list showed, in joinList's order (-1: not checked); an input whose size
-    // differs when it is opened ends the job with an error.
-    std::vector<int64_t> joinSizes;
-    // The size the single input had when it was chosen (-1: not checked).
-    int64_t expectedInputSize = -1;
 };
 
 class TFileJob;
