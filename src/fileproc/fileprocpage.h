@@ -4,6 +4,7 @@
 
 #include "dvd/packprobe.h"
 #include "fileproc/functions.h"
+#include "platform/jobactivity.h"
 
 #include <QHash>
 #include <QWidget>
@@ -296,6 +297,8 @@ private:
     bool m_settingSlider = false;
 
     std::unique_ptr<TFileJob> m_job;
+    // The running job seen from the desktop: machine kept awake, progress, notice at the end.
+    std::unique_ptr<JobActivity> m_activity;
     FileFunction m_jobFunction = FileFunction::Split;
     bool m_busy = false;
     bool m_aborted = false;

@@ -534,6 +534,7 @@ void TFileProcPage::startJob()
     m_busy = true;
     m_aborted = false;
     m_jobFunction = function;
+    m_activity = std::make_unique<JobActivity>(QStringLiteral("File job on ") + (input.isEmpty() ? output : input));
     fpStatus->setText(InitializingText(filepage::Translation()));
     TruncTimer->start();
     m_parkCheck->start();

@@ -1,5 +1,7 @@
 #include "shell/pref.h"
 
+#include "monitor/alarm.h"
+
 #include "fileproc/fileprocpage.h"
 #include "ui/buttonedit.h"
 #include "ui/registry.h"
@@ -186,7 +188,8 @@ void SaveSheet(TPref &pref, const Setting &s)
         pref.WriteInt(QLatin1String(s.value), tabs->currentIndex());
 }
 
-// An action chosen means "execute"; none means "run a program", with forced shutdown preselected.
+// An action chosen means "execute"; none means "run a program", with the harmless message preselected:
+// a forced power-off must never be one click on "execute" away from a stored "no action".
 void LoadCheckAction(TPref &pref, const Setting &s)
 {
     auto *actions = Find<QComboBox>(pref, s.control);
@@ -195,7 +198,7 @@ void LoadCheckAction(TPref &pref, const Setting &s)
     actions->setCurrentIndex(pref.ReadInt(QLatin1String(s.value)));
     const char *radio = "Check_RadioAction";
     if (actions->currentIndex() < 0) {
-        actions->setCurrentIndex(1);
+        actions->setCurrentIndex(int(TAlarmAction::Message));
         radio = "Check_RadioRun";
     }
     if (auto *button = Find<QAbstractButton>(pref, radio))

@@ -264,7 +264,8 @@ void TestCPUmonPage::refusedShutdownShowsErrorOnce()
     rig.startMonitoring();
     QSignalSpy refused(rig.page.get(), &TCPUmonPage::shutdownRefused);
     rig.tick(Minute);
-    QCOMPARE(rig.dialogs.texts(), QStringList{"Access denied"});
+    QCOMPARE(rig.dialogs.texts(), QStringList{"The computer was not shut down: Access denied"});
+    QCOMPARE(rig.panel(1), QString("The computer was not shut down: Access denied"));
     QCOMPARE(rig.dialogs.shown().at(0).icon, QMessageBox::NoIcon);
     QCOMPARE(refused.count(), 1);
     QVERIFY(!rig.monitoring());

@@ -344,12 +344,14 @@ void TestPref::checkAction_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("index");
     QTest::addColumn<bool>("execute");
-    // No action chosen: "run" with item 1 ("forced shutdown") selected.
-    QTest::newRow("none") << "-1" << 1 << false;
+    // No action chosen: "run", with the harmless "show a message" preselected rather than a forced
+    // power-off one click on "execute" away.
+    QTest::newRow("none") << "-1" << 2 << false;
     QTest::newRow("message") << "2" << 2 << true;
     QTest::newRow("first") << "0" << 0 << true;
-    QTest::newRow("past the list") << "9" << 1 << false;
-    QTest::newRow("not a number") << "abc" << 1 << false;
+    QTest::newRow("forced") << "1" << 1 << true;
+    QTest::newRow("past the list") << "9" << 2 << false;
+    QTest::newRow("not a number") << "abc" << 2 << false;
 }
 
 void TestPref::checkAction()
