@@ -7,7 +7,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl-dev libdeflate-dev
       clang libclang-rt-14-dev ffmpeg dvdauthor dbus python3-dbusmock)
 if [ "${1:-}" = "--gui" ]; then
-    pkgs+=(xvfb xauth xdotool imagemagick dbus x11-utils fonts-dejavu-core twm)
+    pkgs+=(xvfb xauth xdotool imagemagick dbus x11-utils fonts-dejavu-core)
 fi
 
 missing=()

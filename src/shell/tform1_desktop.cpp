@@ -23,19 +23,18 @@ struct UserTool
 {
     const char *action;
     DesktopTool tool;
-    const char *kind; // names the kind of program in the hint when none is installed
 };
 
 constexpr UserTool UserTools[] = {
-    {"Calculator1", DesktopTool::Calculator, "calculator"},
-    {"MediaPlayer1", DesktopTool::MediaPlayer, "media player"},
-    {"VolumeControl1", DesktopTool::VolumeControl, "volume control"},
+    {"Calculator1", DesktopTool::Calculator},
+    {"MediaPlayer1", DesktopTool::MediaPlayer},
+    {"VolumeControl1", DesktopTool::VolumeControl},
 };
 
 QString MissingToolText(const UserTool &tool)
 {
-    return Translate(QStringLiteral("No %1 is installed. Kinbox looks for:").arg(QLatin1String(tool.kind)))
-           + QLatin1Char(' ') + DesktopToolCandidates(tool.tool).join(QStringLiteral(", "));
+    return Translate(QStringLiteral("No such program is installed. Kinbox tries:")) + QLatin1Char(' ')
+           + DesktopToolCandidates(tool.tool).join(QStringLiteral(", "));
 }
 
 } // namespace

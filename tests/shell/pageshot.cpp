@@ -91,8 +91,8 @@ int main(int argc, char **argv)
     } else if (page == QLatin1String("job")) {
         window.ShowPage(TForm1::FileProc);
         TFileProcPage *files = window.FilesPage();
-        files->findChild<TOxFileEdit *>(QStringLiteral("inputFName"))->setText(path);
         files->findChild<QRadioButton *>(QStringLiteral("crcRadio"))->click();
+        files->OpenInputFile(path);
         QTimer::singleShot(500, files, [files] { QMetaObject::invokeMethod(files, "startBtnClick"); });
     } else {
         const QStringList plain{QString(), QStringLiteral("calc"), QStringLiteral("files"), QStringLiteral("cpu"),
