@@ -132,7 +132,7 @@ void TFileProcPage::TruncTimerTimer()
 
     const ProgressFigures figures = ComputeProgress(m_jobFunction, counters, m_jobTicks);
     if (m_activity)
-        m_activity->setProgress(figures.mark / 10);
+        m_activity->setProgress(figures.percent);
     if (figures.mark > m_lastProgressMark) {
         switch (drawStyle()) {
         case 1:
