@@ -2,6 +2,7 @@
 
 #include "analyzer/logview.h"
 
+#include "platform/power.h"
 #include "platform/shell.h"
 #include "ui/dialogs.h"
 #include "ui/fileedit.h"
@@ -233,12 +234,13 @@ QString TAnalyzeVOBFrame::ContributionAddress()
 
 QString TAnalyzeVOBFrame::ProfileFile() const
 {
-    return ProgramFolderFile(QStringLiteral("analyzeVOB.ini"));
+    // The user's own profiles, begun as a copy of the shipped ones: the shipped file may belong to root.
+    return SeededUserFile(QStringLiteral("analyzeVOB.ini"));
 }
 
 static TVobProfileFile profileStore()
 {
-    return TVobProfileFile(ProgramFolder::path());
+    return TVobProfileFile(QFileInfo(SeededUserFile(QStringLiteral("analyzeVOB.ini"))).absolutePath());
 }
 
 TVobProfile TAnalyzeVOBFrame::profileFromControls() const
@@ -433,6 +435,8 @@ void TAnalyzeVOBFrame::btn_researchClick()
     hooks.stopRequested = [&]() { return !self || StopRequested; };
 
     setRunning(true);
+    // The desktop's idle suspend must not end a long walk through a disc.
+    const SleepInhibitor awake(QStringLiteral("Analyzing ") + QFileInfo(setup.fileName).fileName());
     const PackWalkOutcome outcome = WalkPacks(setup, hooks);
     if (!self)
         return;
@@ -515,7 +519,7 @@ void TAnalyzeVOBFrame::btn_SaveLogClick()
 {
     FileDialogRequest request;
     request.title = QStringLiteral("Logdatei speichern...");
-    request.start = QStringLiteral("analyseVOB.log");
+    request.start = UserDataFile(QStringLiteral("analyseVOB.log"));
     request.filter = QtFileFilter(QLatin1String(LogFilter));
     request.defaultSuffix = QStringLiteral("log");
     const QString name = Dialogs::instance().saveFileName(this, request);

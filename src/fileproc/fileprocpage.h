@@ -6,6 +6,7 @@
 #include "fileproc/functions.h"
 #include "fileproc/offsets.h"
 #include "ui/page.h"
+#include "platform/jobactivity.h"
 
 #include <QHash>
 #include <QWidget>
@@ -291,6 +292,8 @@ private:
     bool m_addingFiles = false;
 
     std::unique_ptr<TFileJob> m_job;
+    // The running job seen from the desktop: machine kept awake, progress, notice at the end.
+    std::unique_ptr<JobActivity> m_activity;
     FileFunction m_jobFunction = FileFunction::Split;
     QString m_jobRangeNote;
     bool m_busy = false;

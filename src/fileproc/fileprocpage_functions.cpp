@@ -343,6 +343,8 @@ void TFileProcPage::startJob(const JobPlan &plan)
     m_aborted = false;
     m_jobFunction = m_function;
     m_jobRangeNote = plan.rangeNote;
+    m_activity = std::make_unique<JobActivity>(QStringLiteral("File job on ")
+                                               + (plan.input.isEmpty() ? plan.output : plan.input));
     fpStatus->setText(InitializingText(filepage::Translation()));
     TruncTimer->start();
     m_parkCheck->start();

@@ -108,6 +108,9 @@ void TFileProcPage::finishJob()
     RefreshFunction();
     m_figureDirty = false;
     ShowJobSummary();
+    if (m_activity)
+        m_activity->finish(fpStatus->text());
+    m_activity.reset();
     emit jobFinished();
 }
 
@@ -130,6 +133,8 @@ void TFileProcPage::TruncTimerTimer()
     }
 
     const ProgressFigures figures = ComputeProgress(m_jobFunction, counters, m_jobTicks);
+    if (m_activity)
+        m_activity->setProgress(figures.percent);
     if (figures.mark > m_lastProgressMark) {
         switch (drawStyle()) {
         case 1:

@@ -3,6 +3,7 @@
 #include "engine/hugefile.h"
 #include "ifoedit/editlist.h"
 #include "ifoedit/ifofiles.h"
+#include "platform/power.h"
 #include "ui/dialogs.h"
 #include "ui/fileedit.h"
 #include "ui/named.h"
@@ -300,6 +301,8 @@ void TIFOEditPage::IFO_StartClick()
 
     const QString folder = folderText();
     const qsizetype total = rows.size();
+    // A half-patched set of files is what an idle suspend in the middle would leave.
+    const SleepInhibitor awake(QStringLiteral("Patching IFO files in ") + folder);
     QStringList skipped;
     try {
         for (qsizetype n = 0; n < total; ++n) {

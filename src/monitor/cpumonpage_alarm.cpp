@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -151,13 +152,23 @@ void TCPUmonPage::RunAlarmAction()
     case TAlarmAction::Shutdown:
     case TAlarmAction::ForcedShutdown: {
         emit shutdownStarting();
-        QString error;
+        // The login manager answers later; the window keeps painting meanwhile. A refusal is shown
+        // once and monitoring stays off (the alarm switched it off), so nothing asks again.
+        QPointer<TCPUmonPage> self(this);
+        auto answer = [self](const QString &refusal) {
+            if (refusal.isEmpty() || !self)
+                return;
+            emit self->shutdownRefused();
+            const QString text = Translate(QStringLiteral("The computer was not shut down")) + QStringLiteral(": ")
+                                 + refusal;
+            self->setStatus(1, text);
+            Dialogs::instance().message(self, QMessageBox::NoIcon, ApplicationTitle(), text);
+        };
         Power &power = Power::instance();
-        const bool done = action == TAlarmAction::Shutdown ? power.shutdown(&error) : power.forcedShutdown(&error);
-        if (!done) {
-            emit shutdownRefused();
-            Dialogs::instance().message(this, QMessageBox::NoIcon, ApplicationTitle(), error);
-        }
+        if (action == TAlarmAction::Shutdown)
+            power.shutdown(answer);
+        else
+            power.forcedShutdown(answer);
         break;
     }
     case TAlarmAction::Beep:

@@ -1,6 +1,7 @@
 // The CPU page's stored settings: sampling, the idle test and its action, and the frame's close step.
 
 #include "monitor/cpumonpage.h"
+#include "monitor/alarm.h"
 
 #include "ui/fileedit.h"
 
@@ -40,12 +41,12 @@ void TCPUmonPage::LoadSetting(const QString &key, const TSettingsAccess &store)
     } else if (key == QLatin1String("CheckRunProgram")) {
         Check_RunFile->setText(store.Read(key));
     } else if (key == QLatin1String("CheckAction")) {
-        // An action chosen means "execute"; none means "run a program", with the forced shutdown
-        // preselected.
+        // An action chosen means "execute"; none means "run a program", with the harmless message
+        // preselected: a forced power-off must never be one click on "execute" away.
         Check_Action->setCurrentIndex(store.ReadInt(key));
         QRadioButton *mode = Check_RadioAction;
         if (Check_Action->currentIndex() < 0) {
-            Check_Action->setCurrentIndex(1);
+            Check_Action->setCurrentIndex(int(TAlarmAction::Message));
             mode = Check_RadioRun;
         }
         mode->setChecked(true);

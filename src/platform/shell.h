@@ -20,6 +20,8 @@ public:
     virtual bool openUrl(const QUrl &url) = 0;
     /// Starts `program` detached with `arguments` passed as they are; false when it cannot start.
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
+    /// The full path of an installed program found by its name on the search path; empty when absent.
+    virtual QString findExecutable(const QString &name) const = 0;
 
     /// The installed shell, or the system's when none is installed.
     static Shell &instance();
@@ -31,6 +33,7 @@ class SystemShell : public Shell
 public:
     bool openUrl(const QUrl &url) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
+    QString findExecutable(const QString &name) const override;
 };
 
 // The URL a target text stands for: an address with a scheme ("https://...", "mailto:...") as it
@@ -38,5 +41,11 @@ public:
 QUrl DocumentUrl(const QString &target);
 // Opens a document path or an address through the installed shell.
 bool OpenDocumentTarget(const QString &target);
+
+// The desktop's programs for a kind of tool, in the order they are tried.
+enum class DesktopTool { Calculator, MediaPlayer, VolumeControl };
+QStringList DesktopToolCandidates(DesktopTool tool);
+// The first installed candidate for `tool`, found through the installed shell; empty when none is.
+QString FindDesktopTool(DesktopTool tool);
 
 } // namespace kbx

@@ -120,19 +120,15 @@ bool TfoLocalizeDialog::LoadStoredLanguage(QWidget *target, bool englishTexts)
         const QSignalBlocker blocker(m_listBox);
         m_listBox->clear();
         m_listBox->addItem(m_defaultEntryText);
-        // Listed by the exact extension, since the stored choice is the entry plus ".lng".
-        const QFileInfoList files = QDir(ProgramFolder::path())
-                                        .entryInfoList({QStringLiteral("*.lng")},
-                                                       QDir::Files | QDir::CaseSensitive,
-                                                       QDir::Name | QDir::IgnoreCase);
-        for (const QFileInfo &file : files)
-            m_listBox->addItem(file.fileName().chopped(4));
+        // The shipped languages and those the user dropped into the user's data folder.
+        for (const QString &file : LanguageFileNames())
+            m_listBox->addItem(file.chopped(4));
         m_listBox->setCurrentRow(0);
     }
 
     m_targetForm = target;
     m_currentLanguage = Registry().ReadString(kSettingsSection, QStringLiteral("language"));
-    if (m_currentLanguage.toLower() != kDefault && !QFileInfo(ProgramFolderFile(m_currentLanguage)).isFile())
+    if (m_currentLanguage.toLower() != kDefault && !QFileInfo(DataFile(m_currentLanguage)).isFile())
         m_currentLanguage.clear();
     if (m_currentLanguage.isEmpty())
         return false;

@@ -117,8 +117,11 @@ QString DesktopEntryText(const QString &target, const QString &arguments, const 
         const QString url = IsAddress(target)
                                 ? target
                                 : QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath()).toString(QUrl::FullyEncoded);
-        lines << QStringLiteral("Type=Link") << QStringLiteral("Name=") + EntryString(name)
-              << QStringLiteral("URL=") + EntryString(url);
+        // An application entry that hands the address to the desktop's opener: menus list only
+        // applications, not links.
+        lines << QStringLiteral("Type=Application") << QStringLiteral("Name=") + EntryString(name)
+              << QStringLiteral("Exec=") + EntryString(QStringLiteral("xdg-open ") + DesktopExecArgument(url))
+              << QStringLiteral("Terminal=false");
     }
     if (!icon.isEmpty())
         lines << QStringLiteral("Icon=") + EntryString(icon);
@@ -206,6 +209,8 @@ TfoKbxSetup::TfoKbxSetup(QWidget *parent, TfoLocalizeDialog *languageDialog)
     m_quickStart = checkBox("cb_QuickStart", QStringLiteral("quickstart bar entry"), m_boxIcons);
     m_quickStart->setEnabled(false);
     m_quickStart->setToolTip(Translate(QStringLiteral("not available on this desktop")));
+    m_programGroup->setToolTip(Translate(QStringLiteral("a Fernhill Crew folder in the application menu")));
+    m_desktop->setToolTip(Translate(QStringLiteral("a Kinbox icon on the desktop")));
 
     m_boxLanguage = new QGroupBox(Translate(QStringLiteral("Language")), this);
     m_boxLanguage->setObjectName(QStringLiteral("Box_Language"));
@@ -219,6 +224,7 @@ TfoKbxSetup::TfoKbxSetup(QWidget *parent, TfoLocalizeDialog *languageDialog)
     m_abort->setObjectName(QStringLiteral("bt_Abort"));
 
     m_startmenu = checkBox("cb_Startmenu", QStringLiteral("startmenu icon"), m_boxIcons);
+    m_startmenu->setToolTip(Translate(QStringLiteral("a Kinbox entry in the application menu")));
 
     auto *icons = new QVBoxLayout(m_boxIcons);
     icons->setSpacing(2);
@@ -251,9 +257,8 @@ QCheckBox *TfoKbxSetup::checkBox(const char *name, const QString &caption, QWidg
 {
     auto *box = new QCheckBox(Translate(caption), parent);
     box->setObjectName(QLatin1String(name));
-    // Qt's cycle for three states is the described one: indeterminate, checked, unchecked.
-    box->setTristate(true);
-    box->setCheckState(Qt::PartiallyChecked);
+    // Two states a user can read: a half-checked box would create nothing all the same.
+    box->setCheckState(Qt::Unchecked);
     return box;
 }
 

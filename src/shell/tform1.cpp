@@ -123,7 +123,8 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
     setWindowTitle(QStringLiteral("Kinbox ") + QLatin1String(KINBOX_VERSION));
     setWindowIcon(ModuleIcon(FileProc, 48));
     setMinimumHeight(440);
-    m_documentationFile = DocumentationFileFor(QCoreApplication::applicationFilePath());
+    // Beside the other shipped data, named after the executable.
+    m_documentationFile = DocumentationFileFor(ProgramFile(QCoreApplication::applicationFilePath()));
 
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->setObjectName(QStringLiteral("Splitter_left"));
@@ -230,6 +231,7 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
     // Key preview: F1 anywhere in the window reaches the window first.
     qApp->installEventFilter(this);
 
+    ConnectDesktop();
     CreationStep(deferredStartup);
     SetRestartPreparation([this] { SaveSettings(); });
     if (deferredStartup)
@@ -239,6 +241,7 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
 TForm1::~TForm1()
 {
     SetRestartPreparation(nullptr);
+    DisconnectDesktop();
     qApp->removeEventFilter(this);
     // The help window is a top-level window of its own (translating the main window must not reach
     // its buttons), so it is not among the children that go with the window.

@@ -139,6 +139,11 @@ private:
     // The selector, the banners and what each page translates itself.
     void RetranslateAll();
     QString ProgramFile(const QString &name) const;
+    // The window seen from the desktop: job progress in the title, notifications raise it.
+    void ConnectDesktop();
+    void DisconnectDesktop();
+    void RefreshUserTools();
+    void StartUserTool(int tool);
 
     PackProbeState m_probe;
     QSplitter *m_splitter = nullptr;

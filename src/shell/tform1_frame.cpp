@@ -1,5 +1,4 @@
-// The main window's frame: tool bar, its two menus, page banners, document opening, F1 and the
-// closing animation.
+// The main window's frame: tool bar, its two menus, page banners, F1 and the closing animation.
 
 #include "shell/tform1.h"
 
@@ -30,7 +29,6 @@
 #include <QPainterPath>
 #include <QRegion>
 #include <QSplitter>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -108,21 +106,6 @@ QAction *MenuItem(QMenu *menu, const char *name, const QString &caption)
     return action;
 }
 
-// The desktop's programs that stand in for the ones the user tools name.
-QStringList StandIns(const QString &program)
-{
-    const QString name = program.toLower();
-    if (name == QLatin1String("calc.exe"))
-        return {"gnome-calculator", "kcalc", "galculator", "mate-calc", "qalculate-gtk", "xcalc"};
-    if (name == QLatin1String("wmplayer.exe"))
-        return {"vlc", "totem", "mpv", "celluloid", "smplayer", "dragon", "parole"};
-    if (name == QLatin1String("sndvol32.exe"))
-        return {"pavucontrol", "pavucontrol-qt", "mate-volume-control", "kmix"};
-    if (name == QLatin1String("notepad.exe"))
-        return {"gnome-text-editor", "gedit", "kate", "kwrite", "mousepad", "xed", "pluma", "featherpad", "leafpad"};
-    return {};
-}
-
 } // namespace
 
 QString TForm1::DocumentationFileFor(const QString &executablePath)
@@ -163,6 +146,8 @@ void TForm1::BuildMenus()
             &TForm1::MediaPlayer1Click);
     connect(MenuItem(tools, "VolumeControl1", Translate(QStringLiteral("Volume Control"))), &QAction::triggered,
             this, &TForm1::VolumeControl1Click);
+    tools->setToolTipsVisible(true);
+    connect(tools, &QMenu::aboutToShow, this, &TForm1::RefreshUserTools);
 
     m_helpMenu = new QMenu(this);
     m_helpMenu->setObjectName(QStringLiteral("HelpMenu"));
@@ -279,21 +264,6 @@ void TForm1::DVDBackup1Click()
     m_backup->ShowDVDMenu(QCursor::pos());
 }
 
-void TForm1::Calculator1Click()
-{
-    OpenDocument(QStringLiteral("calc.exe"));
-}
-
-void TForm1::MediaPlayer1Click()
-{
-    OpenDocument(QStringLiteral("wmplayer.exe"));
-}
-
-void TForm1::VolumeControl1Click()
-{
-    OpenDocument(QStringLiteral("sndvol32.exe"));
-}
-
 void TForm1::aboutKinbox1Click()
 {
     if (!m_about) {
@@ -301,11 +271,6 @@ void TForm1::aboutKinbox1Click()
         connect(m_about, &TAboutBox::websiteRequested, this, &TForm1::mi_WebsiteClick);
     }
     m_about->setVisible(!m_about->isVisible());
-}
-
-void TForm1::Programoverview1Click()
-{
-    OpenDocument(QStringLiteral("notepad.exe"), QStringLiteral("file_id.diz"));
 }
 
 void TForm1::HelpandHistory1Click()
@@ -321,39 +286,6 @@ void TForm1::mi_WebsiteClick()
 void TForm1::emailtheauthor1Click()
 {
     OpenDocument(TAboutBox::ContactAddress());
-}
-
-void TForm1::OpenDocument(const QString &target, const QString &parameters)
-{
-    Shell &shell = Shell::instance();
-    bool opened = false;
-    const QStringList standIns = StandIns(target);
-    if (!standIns.isEmpty()) {
-        // A parameter names a document in the program folder (the overview).
-        const QStringList arguments = parameters.isEmpty() ? QStringList() : QStringList{ProgramFile(parameters)};
-        for (const QString &program : standIns) {
-            const QString path = QStandardPaths::findExecutable(program);
-            if (!path.isEmpty()) {
-                opened = shell.startProgram(path, arguments);
-                break;
-            }
-        }
-        if (!opened && !arguments.isEmpty())
-            opened = OpenDocumentTarget(arguments.first());
-    } else {
-        const QFileInfo info(target);
-        if (info.isFile() && info.isExecutable() && !target.endsWith(QLatin1String(".html"), Qt::CaseInsensitive))
-            opened = shell.startProgram(info.absoluteFilePath(),
-                                        parameters.isEmpty() ? QStringList() : QStringList{parameters});
-        else
-            opened = OpenDocumentTarget(target);
-    }
-    // Name what the user asked for: the document, where a stand-in program was to show one.
-    const QString shown = !standIns.isEmpty() && !parameters.isEmpty() ? ProgramFile(parameters) : target;
-    if (!opened)
-        Dialogs::instance().information(this, ApplicationTitle(),
-                                        Translate(QStringLiteral("Unable to open requested URL")) + QStringLiteral(" \"")
-                                            + shown + QStringLiteral("\"."));
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)

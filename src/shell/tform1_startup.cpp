@@ -29,7 +29,7 @@ QString TForm1::HelpFileFor(const QString &languageFile, const QString &executab
 {
     const QString language = languageFile.trimmed();
     if (!language.isEmpty() && language.compare(QLatin1String("default"), Qt::CaseInsensitive) != 0) {
-        const QFileInfo info(language.contains(QLatin1Char('/')) ? language : ProgramFolderFile(language));
+        const QFileInfo info(language.contains(QLatin1Char('/')) ? language : DataFile(language));
         const QString help = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".ohp");
         if (QFileInfo::exists(help))
             return help;
@@ -78,7 +78,7 @@ void TForm1::DeferredStartup()
     Translator().TranslateComponent(m_setup);
 
     m_help->setHelpFile(HelpFileFor(registry.ReadString(kSettingsSection, QStringLiteral("language")),
-                                    QCoreApplication::applicationFilePath()));
+                                    ProgramFile(QCoreApplication::applicationFilePath())));
     m_pref->LoadHelp();
     ApplyHelpToggle();
     if (m_calc)
@@ -129,7 +129,7 @@ void TForm1::Language1Click()
     RetranslateAll();
     if (m_help) {
         m_help->setHelpFile(HelpFileFor(Registry().ReadString(kSettingsSection, QStringLiteral("language")),
-                                        QCoreApplication::applicationFilePath()));
+                                        ProgramFile(QCoreApplication::applicationFilePath())));
         m_help->RefreshTopic();
     }
 }

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+
+#include <algorithm>
 
 namespace kbx {
 
@@ -15,6 +18,22 @@ QString &folderOverride()
     return folder;
 }
 
+QString &userFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+QString Cleaned(const QString &folder)
+{
+    return folder.isEmpty() ? QString() : QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+QString InFolder(const QString &folder, const QString &name)
+{
+    return QDir(folder).filePath(name.mid(name.lastIndexOf(QLatin1Char('/')) + 1));
+}
+
 } // namespace
 
 QString ProgramFolder::path()
@@ -22,18 +41,83 @@ QString ProgramFolder::path()
     const QString &folder = folderOverride();
     if (!folder.isEmpty())
         return folder;
-    // Installed, the data lives in share/kinbox beside the bin folder; in the build, next to the program.
-    const QString programDir = QCoreApplication::applicationDirPath();
-    const QString installed = QDir::cleanPath(programDir + QStringLiteral("/../share/kinbox"));
-    if (QFileInfo(installed).isDir())
-        return installed;
-    return programDir;
+    return shippedFolderFor(QCoreApplication::applicationDirPath());
+}
+
+QString ProgramFolder::shippedFolderFor(const QString &executableFolder)
+{
+    const QString installed = QDir::cleanPath(executableFolder + QStringLiteral("/../share/kinbox"));
+    return QFileInfo(installed).isDir() ? installed : QDir::cleanPath(executableFolder);
+}
+
+QString UserDataFolder::path()
+{
+    if (!userFolderOverride().isEmpty())
+        return userFolderOverride();
+    if (!folderOverride().isEmpty())
+        return folderOverride();
+    return Cleaned(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+void UserDataFolder::setPath(const QString &folder)
+{
+    userFolderOverride() = Cleaned(folder);
+}
+
+QString UserDataFile(const QString &name)
+{
+    return InFolder(UserDataFolder::path(), name);
+}
+
+QString SeededUserFile(const QString &name, QString *error)
+{
+    const QString user = UserDataFile(name);
+    const QString shipped = ProgramFolderFile(name);
+    if (QFileInfo::exists(user) || user == shipped)
+        return user;
+    QString reason;
+    if (!QFileInfo(shipped).isFile())
+        reason = QStringLiteral("\"%1\" does not exist.").arg(shipped);
+    else if (!QDir().mkpath(UserDataFolder::path()))
+        reason = QStringLiteral("Cannot create the folder \"%1\".").arg(UserDataFolder::path());
+    else {
+        QFile source(shipped);
+        if (source.copy(user)) {
+            // The shipped file may be read-only; the user's copy is the user's to change.
+            QFile::setPermissions(user, QFile::permissions(user) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+            return user;
+        }
+        reason = QStringLiteral("Cannot create file \"%1\". %2").arg(user, source.errorString());
+    }
+    if (error)
+        *error = reason;
+    return QFileInfo(shipped).isFile() ? shipped : user;
+}
+
+QString DataFile(const QString &name)
+{
+    const QString user = UserDataFile(name);
+    return QFileInfo(user).isFile() ? user : ProgramFolderFile(name);
+}
+
+QStringList LanguageFileNames()
+{
+    QStringList names;
+    for (const QString &folder : {ProgramFolder::path(), UserDataFolder::path()}) {
+        // By the exact extension, since a stored choice is the entry plus ".lng".
+        const QStringList found = QDir(folder).entryList({QStringLiteral("*.lng")}, QDir::Files | QDir::CaseSensitive);
+        for (const QString &name : found)
+            if (!names.contains(name, Qt::CaseInsensitive))
+                names << name;
+    }
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return names;
 }
 
 void ProgramFolder::setPath(const QString &folder)
 {
-    QString cleaned = folder.isEmpty() ? QString() : QDir::cleanPath(QDir(folder).absolutePath());
-    folderOverride() = cleaned;
+    folderOverride() = Cleaned(folder);
 }
 
 QString ProgramFolderFile(const QString &name)

@@ -77,8 +77,7 @@ QString StripAccelerators(const QString &text)
 
 bool TTranslator::LoadFromFile(const QString &fileName)
 {
-    const QString path = QFileInfo(fileName).isRelative() ? QDir(ProgramFolder::path()).filePath(fileName)
-                                                          : fileName;
+    const QString path = QFileInfo(fileName).isRelative() ? DataFile(fileName) : fileName;
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return false;

@@ -268,7 +268,8 @@ void TestCPUmonPage::refusedShutdownShowsErrorOnce()
     rig.startMonitoring();
     QSignalSpy refused(rig.page.get(), &TCPUmonPage::shutdownRefused);
     rig.tick(Minute);
-    QCOMPARE(rig.dialogs.texts(), QStringList{"Access denied"});
+    QCOMPARE(rig.dialogs.texts(), QStringList{"The computer was not shut down: Access denied"});
+    QCOMPARE(rig.panel(1), QString("The computer was not shut down: Access denied"));
     QCOMPARE(rig.dialogs.shown().at(0).icon, QMessageBox::NoIcon);
     QCOMPARE(refused.count(), 1);
     QVERIFY(!rig.monitoring());
@@ -515,12 +516,14 @@ void TestCPUmonPage::storedCheckAction_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("index");
     QTest::addColumn<bool>("execute");
-    // No action chosen: "run" with item 1 ("forced shutdown") selected.
-    QTest::newRow("none") << "-1" << 1 << false;
+    // No action chosen: "run", with the harmless "show a message" preselected rather than a forced
+    // power-off one click on "execute" away.
+    QTest::newRow("none") << "-1" << 2 << false;
     QTest::newRow("message") << "2" << 2 << true;
     QTest::newRow("first") << "0" << 0 << true;
-    QTest::newRow("past the list") << "9" << 1 << false;
-    QTest::newRow("not a number") << "abc" << 1 << false;
+    QTest::newRow("forced") << "1" << 1 << true;
+    QTest::newRow("past the list") << "9" << 2 << false;
+    QTest::newRow("not a number") << "abc" << 2 << false;
 }
 
 void TestCPUmonPage::storedCheckAction()

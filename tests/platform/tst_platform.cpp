@@ -1,8 +1,11 @@
 #include "support/fakeplatform.h"
+#include "platform/jobactivity.h"
+#include "platform/systempower.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,7 +30,10 @@ private slots:
     void scopedInstallsRestoreWhatWasBefore();
     void fakeShellRecordsAndAnswersFromQueue();
     void documentUrlKeepsNamesIntact();
-    void fakePowerRecordsAndRefuses();
+    void powerUnderTestReachesNoBus();
+    void desktopToolIsFirstInstalledCandidate();
+    void jobActivityHoldsInhibitorAndReportsProgress();
+    void jobActivityNotifiesOnlyLongJobsInBackground();
 };
 
 void TestPlatform::cleanup()
@@ -36,6 +42,9 @@ void TestPlatform::cleanup()
     UserFolders::install(nullptr);
     Shell::install(nullptr);
     Power::install(nullptr);
+    Desktop::install(nullptr);
+    JobActivity::setProgressListener(nullptr);
+    JobActivity::setActiveQuery(nullptr);
 }
 
 void TestPlatform::mountTableDecodesEscapesInOrder()
@@ -281,17 +290,82 @@ void TestPlatform::documentUrlKeepsNamesIntact()
     QCOMPARE(DocumentUrl("file_id.diz"), QUrl::fromLocalFile(QDir::current().absoluteFilePath("file_id.diz")));
 }
 
-void TestPlatform::fakePowerRecordsAndRefuses()
+void TestPlatform::powerUnderTestReachesNoBus()
+{
+    // Without a private bus declared, the system's power answers at once with a refusal, and an
+    // inhibitor is a token that holds nothing.
+    QStandardPaths::setTestModeEnabled(true);
+    qunsetenv("KINBOX_PRIVATE_BUSES");
+    QVERIFY(!MessageBusAllowed(true));
+    QVERIFY(!MessageBusAllowed(false));
+    SystemPower power;
+    QStringList answers;
+    power.forcedShutdown([&](const QString &refusal) { answers << refusal; });
+    power.shutdown([&](const QString &refusal) { answers << refusal; });
+    QCOMPARE(answers.size(), 2);
+    QVERIFY(answers.at(0).contains("under test"));
+    const quint64 first = power.inhibitSleep("copy"), second = power.inhibitSleep("copy");
+    QVERIFY(first != second);
+    QCOMPARE(power.sleepDescriptor(first), -1);
+    power.releaseSleep(first);
+    power.releaseSleep(first);
+}
+
+void TestPlatform::desktopToolIsFirstInstalledCandidate()
 {
     FakePlatform platform;
-    QString error;
-    QVERIFY(Power::instance().shutdown(&error));
-    Power::instance().beep();
-    platform.power.refusal = "Access denied";
-    QVERIFY(!Power::instance().forcedShutdown(&error));
-    QCOMPARE(error, QString("Access denied"));
-    QVERIFY(!Power::instance().shutdown());
-    QCOMPARE(platform.power.calls, QStringList({"shutdown", "beep", "forcedShutdown", "shutdown"}));
+    QCOMPARE(FindDesktopTool(DesktopTool::Calculator), QString());
+    platform.shell.installed = {"xcalc", "kcalc"};
+    QCOMPARE(FindDesktopTool(DesktopTool::Calculator), QString("/usr/bin/kcalc"));
+    QCOMPARE(FindDesktopTool(DesktopTool::MediaPlayer), QString());
+    platform.shell.installed = {"pavucontrol-qt"};
+    QCOMPARE(FindDesktopTool(DesktopTool::VolumeControl), QString("/usr/bin/pavucontrol-qt"));
+    // No candidate names a program of another system.
+    for (DesktopTool tool : {DesktopTool::Calculator, DesktopTool::MediaPlayer, DesktopTool::VolumeControl})
+        for (const QString &name : DesktopToolCandidates(tool))
+            QVERIFY2(!name.contains('.'), qPrintable(name));
+}
+
+void TestPlatform::jobActivityHoldsInhibitorAndReportsProgress()
+{
+    FakePlatform platform;
+    QList<int> titles;
+    JobActivity::setProgressListener([&](int percent) { titles << percent; });
+    {
+        JobActivity job("Copying film.vob", 0);
+        QCOMPARE(platform.power.heldInhibitors(), QStringList{"Copying film.vob"});
+        job.setProgress(42);
+        job.setProgress(42);
+        job.setProgress(140);
+        JobActivity::setActiveQuery([] { return true; });
+        job.finish("3 files written");
+        job.finish("3 files written");
+        QVERIFY(platform.power.heldInhibitors().isEmpty() == false);
+    }
+    // Released however the job ends, and the progress is taken down once.
+    QVERIFY(platform.power.heldInhibitors().isEmpty());
+    QCOMPARE(titles, QList<int>({0, 42, 100, -1}));
+    QCOMPARE(platform.desktop.progress, titles);
+    QVERIFY(platform.desktop.notices.isEmpty());
+    {
+        JobActivity aborted("Analyzing");
+    }
+    QVERIFY(platform.power.heldInhibitors().isEmpty());
+    QCOMPARE(platform.power.inhibitorsTaken, QStringList({"Copying film.vob", "Analyzing"}));
+    QCOMPARE(ProgressTitle(42, "Kinbox"), QString::fromUtf8("42% \u2014 Kinbox"));
+    QCOMPARE(ProgressTitle(-1, "Kinbox"), QString("Kinbox"));
+}
+
+void TestPlatform::jobActivityNotifiesOnlyLongJobsInBackground()
+{
+    FakePlatform platform;
+    bool active = false;
+    JobActivity::setActiveQuery([&] { return active; });
+    JobActivity(QString(), 0).finish("3 files written, completed in 0:01 min");
+    JobActivity(QString(), 3600 * 1000).finish("too short to tell");
+    active = true;
+    JobActivity(QString(), 0).finish("seen in the window");
+    QCOMPARE(platform.desktop.notices, QStringList{"Kinbox: 3 files written, completed in 0:01 min"});
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

@@ -5,12 +5,15 @@
 //   kinbox-pageshot movies <movie file>
 //   kinbox-pageshot analyze <VOB file> <profile>  (runs the profile over the file)
 //   kinbox-pageshot calc|files|cpu -               (the page as it starts)
+//   kinbox-pageshot power shutdown|forced          (the CPU page runs that alarm action after a second)
+//   kinbox-pageshot job <file>                     (the Files page computes the file's checksum)
 // The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds; KINBOX_PAGESHOT_LANGUAGE
 // names a language file to translate the window with first.
 
 #include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QListWidget>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -19,6 +22,8 @@
 
 #include "analyzer/analyzepage.h"
 #include "dvd/backuppage.h"
+#include "fileproc/fileprocpage.h"
+#include "monitor/cpumonpage.h"
 #include "ifoedit/ifoeditpage.h"
 #include "moviesplit/moviesplitpage.h"
 #include "ui/fileedit.h"
@@ -77,6 +82,18 @@ int main(int argc, char **argv)
             analyze->btn_researchClick();
             QTextStream(stderr) << analyze->output->blockCount() << " log lines\n";
         });
+    } else if (page == QLatin1String("power")) {
+        window.ShowPage(TForm1::CPUmon);
+        TCPUmonPage *cpu = window.CPUmonPage();
+        cpu->findChild<QRadioButton *>(QStringLiteral("Check_RadioAction"))->click();
+        cpu->findChild<QComboBox *>(QStringLiteral("Check_Action"))->setCurrentIndex(path == QLatin1String("forced") ? 1 : 0);
+        QTimer::singleShot(1000, cpu, [cpu] { cpu->RunAlarmAction(); });
+    } else if (page == QLatin1String("job")) {
+        window.ShowPage(TForm1::FileProc);
+        TFileProcPage *files = window.FilesPage();
+        files->findChild<QRadioButton *>(QStringLiteral("crcRadio"))->click();
+        files->OpenInputFile(path);
+        QTimer::singleShot(500, files, [files] { QMetaObject::invokeMethod(files, "startBtnClick"); });
     } else {
         const QStringList plain{QString(), QStringLiteral("calc"), QStringLiteral("files"), QStringLiteral("cpu"),
                                 QString(), QString(), QStringLiteral("analyze")};

@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QFile>
 #include <QListWidget>
+#include <QFontInfo>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
@@ -12,7 +14,10 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "platform/desktop.h"
+#include "platform/jobactivity.h"
 #include "support/fakeplatform.h"
+#include "ui/textviewer.h"
 #include "shell/aboutbox.h"
 #include "ui/helpwindow.h"
 #include "ui/program.h"
@@ -144,7 +149,8 @@ private slots:
     {
         QFile overview(m_env->dir().filePath("file_id.diz"));
         QVERIFY(overview.open(QIODevice::WriteOnly));
-        overview.write("Kinbox\r\n");
+        // Box drawing in Windows-1252: 0xA9 is the copyright sign, 0x97 the em dash.
+        overview.write("Kinbox \xA9 Fernhill Crew\r\n\x97 toolbox\r\n");
         overview.close();
         ScriptedDialogs dialogs;
         dialogs.setAcknowledgeInformation(true);
@@ -152,8 +158,14 @@ private slots:
         AnswerSetupDialogs(&setups, true);
         TForm1 form;
         form.show();
-        // The overview opens at once, through the shell.
-        QVERIFY(!m_env->platform().shell.calls.isEmpty());
+        // The overview opens at once, inside the program: no outside viewer is asked.
+        auto *viewer = form.findChild<TTextViewer *>("Overview");
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(viewer->text(), QString::fromUtf8("Kinbox \u00A9 Fernhill Crew\n\u2014 toolbox\n"));
+        auto *text = viewer->findChild<QPlainTextEdit *>();
+        QVERIFY(text->isReadOnly());
+        QVERIFY(QFontInfo(text->font()).fixedPitch());
+        QVERIFY(m_env->platform().shell.calls.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(form.DeferredStartupDone(), 10000);
         QCOMPARE(setups, 1);
         QVERIFY(form.findChild<QToolButton *>("btn_oHelp")->isChecked());
@@ -215,13 +227,82 @@ private slots:
         m_env->platform().shell.defaultAnswer = false;
         form.OpenDocument(QStringLiteral("https://nowhere.invalid/page"));
         QVERIFY(!dialogs.texts().isEmpty());
-        QCOMPARE(dialogs.texts().last(), QStringLiteral("Unable to open requested URL \"https://nowhere.invalid/page\"."));
+        QCOMPARE(dialogs.texts().last(), QStringLiteral("Unable to open requested URL \"https://nowhere.invalid/page\".\n"
+                                                         "No application is registered for it."));
 
         m_env->platform().shell.defaultAnswer = true;
         const int before = m_env->platform().shell.calls.size();
         form.findChild<QAction *>("HelpandHistory1")->trigger();
         QCOMPARE(m_env->platform().shell.calls.size(), before + 1);
         QVERIFY(m_env->platform().shell.calls.last().url.toLocalFile().endsWith("_features.html"));
+    }
+
+    void missingOverviewNamesTheFile()
+    {
+        ScriptedDialogs dialogs;
+        dialogs.setAcknowledgeInformation(true);
+        TForm1 form(nullptr, false);
+        form.findChild<QAction *>("Programoverview1")->trigger();
+        QCOMPARE(dialogs.texts().size(), 1);
+        QVERIFY2(dialogs.texts().at(0).contains(m_env->dir().filePath("file_id.diz")), qPrintable(dialogs.texts().at(0)));
+        QVERIFY(m_env->platform().shell.calls.isEmpty());
+    }
+
+    void userToolsStartDesktopPrograms()
+    {
+        ScriptedDialogs dialogs;
+        dialogs.setAcknowledgeInformation(true);
+        m_env->platform().shell.installed = {"kcalc", "mpv"};
+        TForm1 form(nullptr, false);
+        auto *calculator = form.findChild<QAction *>("Calculator1");
+        auto *player = form.findChild<QAction *>("MediaPlayer1");
+        auto *volume = form.findChild<QAction *>("VolumeControl1");
+        // Each item names the program it starts; one with none installed is disabled and says why.
+        QVERIFY(calculator->isEnabled() && player->isEnabled());
+        QCOMPARE(calculator->toolTip(), QString("kcalc"));
+        QCOMPARE(player->toolTip(), QString("mpv"));
+        QVERIFY(!volume->isEnabled());
+        QVERIFY2(volume->toolTip().startsWith("No such program is installed. Kinbox tries: pavucontrol"),
+                 qPrintable(volume->toolTip()));
+        calculator->trigger();
+        QCOMPARE(m_env->platform().shell.calls.size(), 1);
+        QCOMPARE(m_env->platform().shell.calls.at(0).program, QString("/usr/bin/kcalc"));
+        // Installed later: the menu looks again when it opens.
+        m_env->platform().shell.installed << "pavucontrol";
+        QMetaObject::invokeMethod(volume->parent(), "aboutToShow");
+        QVERIFY(volume->isEnabled());
+        QVERIFY(QMetaObject::invokeMethod(&form, "VolumeControl1Click"));
+        QCOMPARE(m_env->platform().shell.calls.last().program, QString("/usr/bin/pavucontrol"));
+        // Gone again by the time it is chosen: a message, and no message names another system's program.
+        m_env->platform().shell.installed.clear();
+        QVERIFY(QMetaObject::invokeMethod(&form, "MediaPlayer1Click"));
+        QCOMPARE(dialogs.texts().size(), 1);
+        QVERIFY(dialogs.texts().at(0).startsWith("No such program is installed. Kinbox tries: vlc, totem"));
+        QVERIFY(!dialogs.texts().at(0).contains(".exe"));
+        QCOMPARE(m_env->platform().shell.calls.size(), 2);
+    }
+
+    void jobProgressInTitleAndNotice()
+    {
+        TForm1 form(nullptr, false);
+        const QString title = form.windowTitle();
+        bool active = false;
+        JobActivity::setActiveQuery([&active] { return active; });
+        {
+            JobActivity job("Copying", 0);
+            QCOMPARE(form.windowTitle(), QString::fromUtf8("0% \u2014 ") + title);
+            job.setProgress(42);
+            QCOMPARE(form.windowTitle(), QString::fromUtf8("42% \u2014 ") + title);
+            job.finish("3 files written");
+            QCOMPARE(form.windowTitle(), title);
+        }
+        JobActivity::setActiveQuery(nullptr);
+        QCOMPARE(m_env->platform().desktop.notices, QStringList{"Kinbox: 3 files written"});
+        QCOMPARE(m_env->platform().desktop.progress, (QList<int>{0, 42, -1}));
+        // Clicking the notice brings the window back.
+        form.showMinimized();
+        RunDesktopActivation();
+        QVERIFY(!form.isMinimized());
     }
 
     void documentationFileName()

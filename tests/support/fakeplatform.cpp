@@ -31,24 +31,27 @@ bool FakeShell::nextAnswer()
     return answers.isEmpty() ? defaultAnswer : answers.dequeue();
 }
 
-bool FakePower::shutdown(QString *error)
+QString FakeShell::findExecutable(const QString &name) const
 {
-    return answer(QStringLiteral("shutdown"), error);
+    return installed.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
 }
 
-bool FakePower::forcedShutdown(QString *error)
-{
-    return answer(QStringLiteral("forcedShutdown"), error);
-}
-
-bool FakePower::answer(const QString &call, QString *error)
+QString FakePower::record(const QString &call)
 {
     calls << call;
-    if (refusal.isEmpty())
-        return true;
-    if (error)
-        *error = refusal;
-    return false;
+    return refusal;
+}
+
+quint64 FakePower::inhibitSleep(const QString &what)
+{
+    inhibitors.insert(next, what);
+    inhibitorsTaken << what;
+    return next++;
+}
+
+void FakePower::releaseSleep(quint64 token)
+{
+    inhibitors.remove(token);
 }
 
 FakePlatform::FakePlatform()
@@ -57,6 +60,7 @@ FakePlatform::FakePlatform()
     UserFolders::install(&folders);
     Shell::install(&shell);
     Power::install(&power);
+    Desktop::install(&desktop);
 }
 
 FakePlatform::~FakePlatform()
@@ -65,6 +69,7 @@ FakePlatform::~FakePlatform()
     UserFolders::install(nullptr);
     Shell::install(nullptr);
     Power::install(nullptr);
+    Desktop::install(nullptr);
 }
 
 } // namespace kbx

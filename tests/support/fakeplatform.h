@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/desktop.h"
 #include "platform/power.h"
 #include "platform/shell.h"
 #include "platform/userfolders.h"
@@ -6,6 +7,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QQueue>
 #include <QUrl>
 
@@ -45,8 +47,11 @@ public:
 
     bool openUrl(const QUrl &url) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
+    /// "/usr/bin/<name>" for the names in `installed`, else empty.
+    QString findExecutable(const QString &name) const override;
 
     QList<Call> calls;
+    QStringList installed;
     QQueue<bool> answers;
     bool defaultAnswer = true;
 
@@ -55,22 +60,41 @@ private:
 };
 
 /// Records "shutdown", "forcedShutdown" and "beep"; shutdowns are refused with `refusal` when it
-/// is not empty.
+/// is not empty. The answer comes at once. Sleep inhibitors are kept by what they name.
 class FakePower : public Power
 {
 public:
-    bool shutdown(QString *error = nullptr) override;
-    bool forcedShutdown(QString *error = nullptr) override;
+    void shutdown(Answer answer) override { answer(record(QStringLiteral("shutdown"))); }
+    void forcedShutdown(Answer answer) override { answer(record(QStringLiteral("forcedShutdown"))); }
     void beep() override { calls << QStringLiteral("beep"); }
+    quint64 inhibitSleep(const QString &what) override;
+    void releaseSleep(quint64 token) override;
 
     QStringList calls;
     QString refusal;
+    /// What the inhibitors now held name, oldest first.
+    QStringList heldInhibitors() const { return inhibitors.values(); }
+    /// Every inhibitor ever taken.
+    QStringList inhibitorsTaken;
 
 private:
-    bool answer(const QString &call, QString *error);
+    QString record(const QString &call);
+    QMap<quint64, QString> inhibitors;
+    quint64 next = 1;
 };
 
-/// All four fakes, installed for the lifetime of the object and uninstalled after it.
+/// Records notifications and the progress shown on the task bar.
+class FakeDesktop : public Desktop
+{
+public:
+    void notify(const QString &summary, const QString &body) override { notices << summary + QStringLiteral(": ") + body; }
+    void showProgress(int percent) override { progress << percent; }
+
+    QStringList notices;
+    QList<int> progress;
+};
+
+/// All the platform fakes, installed for the lifetime of the object and uninstalled after it.
 class FakePlatform
 {
 public:
@@ -83,6 +107,7 @@ public:
     FakeUserFolders folders;
     FakeShell shell;
     FakePower power;
+    FakeDesktop desktop;
 };
 
 } // namespace kbx
