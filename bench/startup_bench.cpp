@@ -69,10 +69,9 @@ int main(int argc, char *argv[])
 
     if (prepare) {
         kbx::TOxRegistry &registry = kbx::Registry();
-        registry.SetSection(QStringLiteral("settings"));
-        registry.WriteString(QStringLiteral("SetupDone"), QStringLiteral("1"));
+        registry.WriteString(kbx::kSettingsSection, QStringLiteral("SetupDone"), QStringLiteral("1"));
         const bool german = QFileInfo::exists(kbx::ProgramFolderFile(QStringLiteral("deutsch.lng")));
-        registry.WriteString(QStringLiteral("language"), german ? QStringLiteral("deutsch.lng") : QStringLiteral("default"));
+        registry.WriteString(kbx::kSettingsSection, QStringLiteral("language"), german ? QStringLiteral("deutsch.lng") : QStringLiteral("default"));
         kbx::TForm1 window;
         QObject::connect(&window, &kbx::TForm1::startupFinished, &window, [&window] {
             QTimer::singleShot(0, &window, &QWidget::close);
