@@ -2,8 +2,10 @@
 
 #include "engine/crc32.h"
 #include "engine/hugefile.h"
+#include "engine/mappedchecksum.h"
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <mutex>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <new>
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -198,22 +201,58 @@ void TTruncReader::Execute()
 void TCRCComputer::Execute()
 {
     const bool crcOnly = m_job.Settings().crcOnly;
-    uint32_t crc = 0;
+    const unsigned kinds = m_job.Settings().hashKinds ? m_job.Settings().hashKinds : unsigned(HashKinbox);
+    Sums = ChecksumSet(kinds);
     Crc.store(0, std::memory_order_relaxed);
     Remaining.store(m_job.Reader().TotalLength, std::memory_order_release);
+    if (m_job.m_mappedChecksum) {
+        FoldMapped();
+        return;
+    }
     int slot = 0;
     do {
         if (!m_job.WaitForSlot(slot, 1, true))
             break;
         m_job.dotCrc.store(true, std::memory_order_relaxed);
         int64_t fill = m_job.m_slotFill[size_t(slot)];
-        crc = CrcUpdate(crc, m_job.SlotData(slot), size_t(fill));
-        Crc.store(crc, std::memory_order_relaxed);
+        Sums.Update(m_job.SlotData(slot), size_t(fill));
+        Crc.store(Sums.KinboxCrc(), std::memory_order_relaxed);
         Consume(Remaining, fill);
         m_job.SetSlotState(slot, crcOnly ? 0 : 2);
         slot = (slot + 1) % m_job.SlotCount();
         m_job.dotCrc.store(false, std::memory_order_relaxed);
     } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
+}
+
+void TCRCComputer::FoldMapped()
+{
+    TTruncReader &reader = m_job.Reader();
+    const int fd = ::open(reader.FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw EQsHugeFile("TQsHugeFile.Reset(" + reader.FileName + ") failed. Systemfehler.  Code: "
+                              + std::to_string(errno) + ".\r\n" + std::strerror(errno),
+                          HelpSystemError);
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    FoldOptions options;
+    options.progress = [&](int64_t bytes) {
+        Consume(Remaining, bytes);
+        Consume(reader.Remaining, bytes);
+    };
+    options.stop = [this] {
+        while (m_job.Paused() && !m_job.Stopping())
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return m_job.Stopping() || Remaining.load(std::memory_order_acquire) < 1;
+    };
+    m_job.dotRead.store(true, std::memory_order_relaxed);
+    m_job.dotCrc.store(true, std::memory_order_relaxed);
+    FoldFileRange(fd, reader.FileName, reader.StartOffset, reader.TotalLength, Sums, options);
+    Crc.store(Sums.KinboxCrc(), std::memory_order_relaxed);
+    m_job.dotRead.store(false, std::memory_order_relaxed);
+    m_job.dotCrc.store(false, std::memory_order_relaxed);
 }
 
 void TTruncWriter::ParseMask()
@@ -389,6 +428,7 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
 
     m_crcEnabled = settings.computeCrc || settings.crcOnly;
     m_readBytes = m_crcEnabled || settings.advanced;
+    m_mappedChecksum = settings.crcOnly && settings.mappedChecksum && !settings.merge;
     ClearPieces();
     for (auto &state : m_slotState)
         state.store(0, std::memory_order_relaxed);
@@ -413,9 +453,11 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     m_started = true;
 
     // A worker that does not run counts as parked from the outset.
-    m_running.store(1 + (settings.crcOnly ? 0 : 1) + (m_crcEnabled ? 1 : 0));
-    m_reader->m_parked.store(false);
-    m_reader->m_thread = std::thread([this] { m_reader->Run(); });
+    m_running.store((m_mappedChecksum ? 0 : 1) + (settings.crcOnly ? 0 : 1) + (m_crcEnabled ? 1 : 0));
+    if (!m_mappedChecksum) {
+        m_reader->m_parked.store(false);
+        m_reader->m_thread = std::thread([this] { m_reader->Run(); });
+    }
     if (!settings.crcOnly) {
         m_writer->m_parked.store(false);
         m_writer->m_thread = std::thread([this] { m_writer->Run(); });

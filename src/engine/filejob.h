@@ -2,6 +2,8 @@
 // The copy engine: a reader, a checksum and a writer thread over one 8 MiB ring of slots.
 // Slots are handed on through a one-byte state per slot that only the slot's current owner writes.
 
+#include "engine/checksums.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -43,6 +45,10 @@ struct FileJobSettings
     SplitMode splitMode = SplitMode::AVSync;
     // Outputs may be written inside the kernel from the inputs; off, every byte passes through the ring.
     bool kernelCopy = true;
+    // Which sums the checksum thread computes (HashKind bits); 0 means the Kinbox CRC alone.
+    unsigned hashKinds = 0;
+    // A checksum-only job folds its input where it lies (mapped, on every core) instead of reading it.
+    bool mappedChecksum = true;
 };
 
 class TFileJob;
@@ -98,9 +104,14 @@ class TCRCComputer : public TWorker
 public:
     using TWorker::TWorker;
     std::atomic<uint32_t> Crc{0};
+    // Every sum of the job; read it once the thread has parked.
+    ChecksumSet Sums;
 
 protected:
     void Execute() override;
+
+private:
+    void FoldMapped();
 };
 
 class TTruncWriter : public TWorker
@@ -216,6 +227,7 @@ private:
     };
     std::array<std::vector<Piece>, MaxSlots> m_slotPieces;
     bool m_readBytes = true;
+    bool m_mappedChecksum = false;
     void ClearPieces();
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_stop{false};
