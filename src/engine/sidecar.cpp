@@ -367,3 +367,36 @@ std::string WriteJobSidecar(TFileJob &job, SidecarKind kind, bool overwrite, con
 }
 
 } // namespace kbx
+
+namespace kbx {
+
+std::string FindSidecarFor(const std::vector<std::string> &files)
+{
+    if (files.empty())
+        return {};
+    std::vector<fs::path> wanted;
+    for (const std::string &file : files)
+        wanted.push_back(fs::absolute(fs::path(file)).lexically_normal());
+    const fs::path folder = wanted.front().parent_path();
+    std::error_code ec;
+    std::vector<fs::path> lists;
+    for (const fs::directory_entry &entry : fs::directory_iterator(folder, ec)) {
+        if (entry.is_regular_file(ec) && SidecarKindOf(entry.path().string()))
+            lists.push_back(entry.path());
+    }
+    std::sort(lists.begin(), lists.end());
+    for (const fs::path &list : lists) {
+        std::ifstream in(list, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        for (const SidecarEntry &entry : ParseSidecar(*SidecarKindOf(list.string()), content.str()).entries) {
+            const fs::path named = (fs::path(entry.name).is_absolute() ? fs::path(entry.name) : folder / entry.name)
+                                       .lexically_normal();
+            if (std::find(wanted.begin(), wanted.end(), named) != wanted.end())
+                return list.string();
+        }
+    }
+    return {};
+}
+
+} // namespace kbx

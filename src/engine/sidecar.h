@@ -85,3 +85,10 @@ std::string JobSidecarName(const TFileJob &job, SidecarKind kind);
 std::string WriteJobSidecar(TFileJob &job, SidecarKind kind, bool overwrite, const FoldOptions &options = {});
 
 } // namespace kbx
+
+namespace kbx {
+
+// A checksum list in the folder of the first of `files` that names at least one of them, or empty.
+std::string FindSidecarFor(const std::vector<std::string> &files);
+
+} // namespace kbx

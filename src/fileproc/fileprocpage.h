@@ -26,6 +26,10 @@ class QToolButton;
 
 namespace kbx {
 
+struct FileJobSettings;
+struct VerifyReport;
+class TSettingsAccess;
+class TVerifyDialog;
 class TActivityDot;
 class TFileJob;
 class TOxFileEdit;
@@ -86,6 +90,16 @@ public:
 
     // The display-style menu at a screen position (the main window's "Progress bar..." item).
     void ShowDrawMenu(const QPoint &globalPos);
+
+    // --- checksums (fileprocpage_checksums.cpp) ---
+    // HashKind bits chosen in the options menu, and the checksum file: 0 none, 1 SFV, 2 SHA-256.
+    unsigned HashKinds() const;
+    int SidecarChoice() const;
+    // Settings "HashKinds" and "Sidecar", in the page-interface form.
+    QStringList ChecksumSettingKeys() const;
+    void LoadChecksumSetting(const QString &key, const TSettingsAccess &store);
+    void SaveChecksumSetting(const QString &key, TSettingsAccess &store) const;
+    // --- end checksums ---
 
 signals:
     // A job has ended; the window shows this page.
@@ -149,6 +163,7 @@ public slots:
     void joinMoveDownClick();
     void joinListClick();
     void joinListDblClick();
+    void mi_VerifyChecksumsClick();  // checksums
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -201,6 +216,15 @@ private:
     void updateOffsetBoxEnabled();
     void resetOffsetsToZero();
 
+    // fileprocpage_checksums.cpp
+    void buildChecksumItems();
+    void applyChecksumSettings(FileJobSettings &settings) const;
+    QString plannedSidecar() const;
+    bool checksumChecksBeforeStart();
+    QString checksumSummary();
+    quint32 shownCrc(bool &show) const;
+    VerifyReport showVerification(const QString &list);
+
     // fileprocpage_join.cpp
     void addJoinEntry(const QString &path, qint64 size);
     void addFolder(const QString &folder);
@@ -237,6 +261,12 @@ private:
     QAction *off_slide = nullptr;
     QAction *off_button = nullptr;
     QAction *offHexa = nullptr;
+    // checksums
+    QAction *cbHashKinbox = nullptr, *cbHashCrc32 = nullptr, *cbHashSha256 = nullptr;
+    QAction *cbSidecarNone = nullptr, *cbSidecarSfv = nullptr, *cbSidecarSha256 = nullptr;
+    QAction *mi_VerifyChecksums = nullptr;
+    TVerifyDialog *m_verifyDialog = nullptr;
+    bool m_sidecarReplaceAsked = false;
 
     QWidget *figureArea = nullptr;
     TRangeFigure *figure = nullptr;

@@ -342,7 +342,7 @@ void TFileProcPage::startBtnClick()
 
     if (refuseUnreadableEntry() || refuseOwnInput())
         return;
-    if (!confirmFourGiB() || !confirmOverwrite())
+    if (!confirmFourGiB() || !confirmOverwrite() || !checksumChecksBeforeStart())
         return;
     startJob();
 }
@@ -483,6 +483,7 @@ void TFileProcPage::startJob()
     settings.splitMode = cb_SplitEverywhere->isChecked() ? SplitMode::Everywhere
         : cb_SplitCellHeader->isChecked()                ? SplitMode::CellHeader
                                                          : SplitMode::AVSync;
+    applyChecksumSettings(settings);
 
     QString input = inputFName->Text();
     QString output = outputFName->Text();

@@ -177,8 +177,10 @@ void TFileProcPage::ShowJobSummary()
                           + QStringLiteral(" min"));
         return;
     }
-    fpStatus->setText(SummaryText(m_jobFunction, counters, m_jobTicks, m_job->CrcEnabled(),
-                                  m_job->Checksum().Crc.load(std::memory_order_relaxed), filepage::Translation()));
+    bool showCrc = m_job->CrcEnabled();
+    const quint32 crc = shownCrc(showCrc);
+    fpStatus->setText(SummaryText(m_jobFunction, counters, m_jobTicks, showCrc, crc, filepage::Translation())
+                      + checksumSummary());
 }
 
 void TFileProcPage::RepaintTimerTimer()

@@ -2,6 +2,7 @@
 
 #include "fileproc/fileprocpage.h"
 #include "ui/buttonedit.h"
+#include "ui/page.h"
 #include "ui/registry.h"
 
 #include <QAbstractButton>
@@ -113,6 +114,32 @@ void SaveCalcHex(TPref &pref, const Setting &s)
 {
     if (TFileProcPage *page = FilesPage(pref))
         pref.WriteBool(QLatin1String(s.value), page->HexDisplay());
+}
+
+// Checksum choices of the Files page, through the page-interface form of its settings.
+class PrefAccess : public TSettingsAccess
+{
+public:
+    explicit PrefAccess(TPref &pref) : m_pref(pref) {}
+    bool Has(const QString &key) const override { return Registry().ValueExists(key); }
+    QString Read(const QString &key) const override { return m_pref.ReadString(key); }
+    void Write(const QString &key, const QString &value) override { m_pref.WriteString(key, value); }
+
+private:
+    TPref &m_pref;
+};
+
+void LoadChecksumSetting(TPref &pref, const Setting &s)
+{
+    if (TFileProcPage *page = FilesPage(pref))
+        page->LoadChecksumSetting(QLatin1String(s.value), PrefAccess(pref));
+}
+
+void SaveChecksumSetting(TPref &pref, const Setting &s)
+{
+    PrefAccess access(pref);
+    if (TFileProcPage *page = FilesPage(pref))
+        page->SaveChecksumSetting(QLatin1String(s.value), access);
 }
 
 void LoadOffSetting(TPref &pref, const Setting &s)
@@ -246,13 +273,15 @@ const Setting kSettingsTable[] = {
     {"OffSetting", "off_slide", Kind::Special, nullptr, nullptr, LoadOffSetting, SaveOffSetting, true},
     {"CheckAction", "Check_Action", Kind::Special, nullptr, nullptr, LoadCheckAction, SaveCheckAction},
     {"help", "btn_oHelp", Kind::Special, nullptr, nullptr, nullptr, SaveHelp, false, true},
+    {"HashKinds", "cbHashKinbox", Kind::Special, nullptr, nullptr, LoadChecksumSetting, SaveChecksumSetting},
+    {"Sidecar", "cbSidecarNone", Kind::Special, nullptr, nullptr, LoadChecksumSetting, SaveChecksumSetting},
 };
 
 const char *const kSaveOrder[] = {
     "help", "sheet", "copyMedium", "calcHex", "advanced", "calcMin", "calcSec", "audio", "storage",
     "PAL", "AVI", "PCM", "MultiDisc", "ATracks", "Number", "LockAspect", "Align", "Normalize",
     "Aspect", "DimX", "DimY", "CheckSeconds", "CheckPercent", "CheckTimeOut", "CheckAction",
-    "OffSetting", "CheckRunProgram",
+    "OffSetting", "CheckRunProgram", "HashKinds", "Sidecar",
 };
 
 const Setting *FindSetting(const char *value)
