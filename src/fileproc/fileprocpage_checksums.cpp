@@ -138,12 +138,12 @@ bool TFileProcPage::checksumChecksBeforeStart()
 QString TFileProcPage::checksumSummary()
 {
     QString text;
-    const TCRCComputer &sums = m_job->Checksum();
+    TCRCComputer &sums = m_job->Checksum();
     const unsigned kinds = m_job->CrcEnabled() ? m_job->Settings().hashKinds : 0;
     if ((kinds & HashCrc32) && (kinds & HashKinbox))
         text += QStringLiteral(", CRC-32: ") + QString::fromStdString(Hex32(sums.Sums.Crc32()));
     if (kinds & HashSha256)
-        text += QStringLiteral(", SHA-256: ") + QString::fromStdString(const_cast<ChecksumSet &>(sums.Sums).Sha256Hex());
+        text += QStringLiteral(", SHA-256: ") + QString::fromStdString(sums.Sums.Sha256Hex());
     if (SidecarChoice() != 0 && !m_aborted) {
         const SidecarKind kind = SidecarChoice() == 1 ? SidecarKind::Sfv : SidecarKind::Sha256;
         try {
