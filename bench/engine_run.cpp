@@ -5,6 +5,7 @@
 
 #include "engine/filejob.h"
 #include "engine/hugefile.h"
+#include "engine/sidecar.h"
 
 #include <sys/resource.h>
 
@@ -27,6 +28,7 @@ constexpr int ExitUsage = 2;
 
 constexpr const char *UsageText =
     "usage: engine-run [options] OUTPUT INPUT...\n"
+    "       engine-run --verify FILE\n"
     "  several INPUTs are merged in their order; OUTPUT is a file name or a \"?\" mask,\n"
     "  or - with --crc-only\n"
     "  --start N         start offset in the first input (default 0)\n"
@@ -34,14 +36,20 @@ constexpr const char *UsageText =
     "  --part-size N     split into parts of N bytes (OUTPUT as a mask, or a name that gets\n"
     "                    01, 02, ... appended)\n"
     "  --slots N         ring slots, 0..16 (default 2; 0 counts as 1)\n"
-    "  --crc             compute the CRC-32 on the way\n"
-    "  --crc-only        only compute the CRC-32 (no output)\n"
+    "  --crc             compute the CRC-32 on the way (the Kinbox register)\n"
+    "  --crc-only        only compute the checksums (no output)\n"
+    "  --hash LIST       checksums to compute, a comma list of: kinbox, crc32, sha256\n"
+    "  --sidecar KIND    write a checksum file beside the output: sfv or sha256 (needs the\n"
+    "                    matching --hash)\n"
+    "  --verify FILE     check every file listed in FILE (.sfv, .sha256 or .md5)\n"
+    "  --read            a checksum-only job reads its input instead of mapping it\n"
     "  --pack-size N     pack size for --header (default 2048)\n"
     "  --header          copy 2 x pack-size bytes of the first input into every later part\n"
     "  --duplicate       repeat the bytes that ended a part at the start of the next\n"
     "  --advanced MODE   cut at navigation packs, MODE 0, 1 or 2\n"
     "  --rusage          print the peak resident set as maxrss_kib=N to stderr\n"
-    "prints \"ok crc=XXXXXXXX bytes=N parts=N seconds=S\"; exit 0 done, 1 job failed, 2 usage\n";
+    "prints \"ok crc=XXXXXXXX bytes=N parts=N seconds=S\", then crc32=, sha256= and sidecar= when asked;\n"
+    "--verify prints \"ok verified=N\"; exit 0 done, 1 job failed or files damaged, 2 usage\n";
 
 // The engine's system errors carry a CR LF before the system's message; keep the report on one line.
 std::string OneLine(std::string text)
@@ -71,6 +79,8 @@ struct Options
     kbx::FileJobSettings settings;
     std::optional<int64_t> start, length;
     bool rusage = false;
+    std::optional<kbx::SidecarKind> sidecar;
+    std::string verify;
     std::string output;
     std::vector<std::string> inputs;
 };
@@ -145,6 +155,28 @@ Options ParseCommandLine(int argc, char **argv)
         } else if (name == "--crc") {
             flag();
             o.settings.computeCrc = true;
+        } else if (name == "--hash") {
+            std::string bad;
+            const std::string list(value());
+            const unsigned kinds = kbx::ParseHashKinds(list, &bad);
+            if (!kinds || (kinds & kbx::HashMd5))
+                throw UsageError{"--hash wants a comma list of kinbox, crc32, sha256, not \"" + bad + "\""};
+            o.settings.hashKinds |= kinds;
+        } else if (name == "--sidecar") {
+            std::string_view kind = value();
+            if (kind == "sfv")
+                o.sidecar = kbx::SidecarKind::Sfv;
+            else if (kind == "sha256")
+                o.sidecar = kbx::SidecarKind::Sha256;
+            else
+                throw UsageError{"--sidecar wants sfv or sha256, not \"" + std::string(kind) + "\""};
+        } else if (name == "--verify") {
+            o.verify = std::string(value());
+            if (o.verify.empty())
+                throw UsageError{"--verify needs a file"};
+        } else if (name == "--read") {
+            flag();
+            o.settings.mappedChecksum = false;
         } else if (name == "--crc-only") {
             flag();
             crcOnly = true;
@@ -173,6 +205,18 @@ Options ParseCommandLine(int argc, char **argv)
         }
     }
 
+    if (!o.verify.empty()) {
+        if (!positional.empty())
+            throw UsageError{"--verify takes no OUTPUT or INPUT"};
+        return o;
+    }
+    if (o.settings.computeCrc)
+        o.settings.hashKinds |= kbx::HashKinbox;
+    if (o.settings.hashKinds)
+        o.settings.computeCrc = true;
+    if (o.sidecar && !(o.settings.hashKinds & kbx::SidecarHash(*o.sidecar)))
+        throw UsageError{*o.sidecar == kbx::SidecarKind::Sfv ? "--sidecar sfv needs --hash crc32"
+                                                              : "--sidecar sha256 needs --hash sha256"};
     if (positional.size() < 2)
         throw UsageError{positional.empty() ? "OUTPUT and INPUT missing" : "INPUT missing"};
     o.output = positional.front();
@@ -185,6 +229,8 @@ Options ParseCommandLine(int argc, char **argv)
             throw UsageError{"--part-size needs an output, not --crc-only"};
         o.settings.crcOnly = true;
         o.settings.computeCrc = true;
+        if (!o.settings.hashKinds)
+            o.settings.hashKinds = kbx::HashKinbox;
         o.output.clear();
     } else if (o.output == "-") {
         throw UsageError{"OUTPUT - only goes with --crc-only"};
@@ -241,12 +287,43 @@ void CheckInputs(Options &o)
 
 } // namespace
 
+int Verify(const std::string &list)
+{
+    const kbx::VerifyReport report = kbx::VerifySidecar(list);
+    if (report.Passed()) {
+        std::printf("ok verified=%d\n", report.ok);
+        return std::fflush(stdout) == 0 ? 0 : ExitFailed;
+    }
+    if (!report.error.empty())
+        std::fprintf(stderr, "error: %s\n", report.error.c_str());
+    for (const std::string &line : report.badLines)
+        std::fprintf(stderr, "error: %s: not a checksum line: %s\n", list.c_str(), line.c_str());
+    for (const kbx::VerifyItem &item : report.items) {
+        if (item.status == kbx::VerifyStatus::Damaged)
+            std::fprintf(stderr, "error: %s damaged\n", item.path.c_str());
+        else if (item.status == kbx::VerifyStatus::Missing)
+            std::fprintf(stderr, "error: %s missing%s%s\n", item.path.c_str(), item.detail.empty() ? "" : ": ",
+                         OneLine(item.detail).c_str());
+    }
+    std::fprintf(stderr, "verified=%d damaged=%d missing=%d\n", report.ok, report.damaged, report.missing);
+    return ExitFailed;
+}
+
 int main(int argc, char **argv)
 {
     Options o;
     try {
         o = ParseCommandLine(argc, argv);
+        if (!o.verify.empty())
+            return Verify(o.verify);
         CheckInputs(o);
+        if (o.sidecar) {
+            // Refused before anything is written: an existing list is never replaced unasked.
+            const std::string name =
+                kbx::SidecarName(o.settings.crcOnly ? o.inputs.front() : o.output, *o.sidecar);
+            if (std::filesystem::exists(name))
+                throw UsageError{"the checksum file " + name + " exists already"};
+        }
     } catch (const UsageError &e) {
         std::fprintf(stderr, "error: %s\n", e.message.c_str());
         std::fputs("try engine-run --help\n", stderr);
@@ -258,7 +335,7 @@ int main(int argc, char **argv)
 
     const std::string inputName = o.settings.merge ? std::string() : o.inputs.front();
     kbx::TFileJob job;
-    std::string error;
+    std::string error, sidecarPath;
     double seconds = 0;
     try {
         const auto began = std::chrono::steady_clock::now();
@@ -267,6 +344,8 @@ int main(int argc, char **argv)
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
         error = job.ErrorText();
         job.ReleaseBuffer();
+        if (error.empty() && o.sidecar)
+            sidecarPath = kbx::WriteJobSidecar(job, *o.sidecar, false);
     } catch (const std::exception &e) {
         error = e.what();
         if (error.empty())
@@ -285,11 +364,19 @@ int main(int argc, char **argv)
     }
 
     char crc[16] = "none";
-    if (job.CrcEnabled())
+    const unsigned kinds = o.settings.hashKinds;
+    if (job.CrcEnabled() && (kinds & kbx::HashKinbox))
         std::snprintf(crc, sizeof crc, "%08X", unsigned(job.Checksum().Crc.load()));
+    std::string extra;
+    if (kinds & kbx::HashCrc32)
+        extra += " crc32=" + kbx::Hex32(job.Checksum().Sums.Crc32());
+    if (kinds & kbx::HashSha256)
+        extra += " sha256=" + job.Checksum().Sums.Sha256Hex();
+    if (!sidecarPath.empty())
+        extra += " sidecar=" + sidecarPath;
     const int64_t bytes = job.Reader().TotalLength - job.Reader().Remaining.load();
     const int parts = o.settings.crcOnly ? 0 : int(job.Writer().PartsWritten.load());
-    std::printf("ok crc=%s bytes=%lld parts=%d seconds=%.3f\n", crc, static_cast<long long>(bytes), parts,
-                seconds);
+    std::printf("ok crc=%s bytes=%lld parts=%d seconds=%.3f%s\n", crc, static_cast<long long>(bytes), parts,
+                seconds, extra.c_str());
     return std::fflush(stdout) == 0 ? 0 : ExitFailed;
 }

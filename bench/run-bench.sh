@@ -5,7 +5,9 @@
 # Then times the Analyze page (analyze-bench) over generated program streams, and the main window from
 # process start to its first paint (startup-bench). Every result is one row: name, figure, goal, PASS|MISS.
 # Environment: BENCH_SIZE_MIB (2048), BENCH_ROUNDS (5), BENCH_PART_MIB (700), BENCH_SLOTS (2),
-#              BENCH_ANALYZE_MIB ("1024 4096"), BENCH_MOVIE_MIB (1024), BENCH_VERBOSE=1 prints every round's times.
+#              BENCH_ANALYZE_MIB ("1024 4096"), BENCH_MOVIE_MIB (1024), BENCH_VERBOSE=1 prints every round's times,
+#              BENCH_MATCH=REGEX times only the cases whose label matches (and skips the Analyze page,
+#              start-up, movie and memory figures).
 set -euo pipefail
 export LC_ALL=C   # EPOCHREALTIME and awk must use a decimal point
 
@@ -27,6 +29,7 @@ part_mib=${BENCH_PART_MIB:-700}
 slots=${BENCH_SLOTS:-2}
 analyze_sizes=${BENCH_ANALYZE_MIB:-1024 4096}
 verbose=${BENCH_VERBOSE:-0}
+match=${BENCH_MATCH:-}
 for v in size_mib rounds part_mib slots; do
     if ! [[ ${!v} =~ ^[0-9]+$ ]] || [ "${!v}" -lt 1 ]; then
         die "$v must be a whole number of at least 1"
@@ -199,6 +202,7 @@ printf "\n$row_format" "case" "figure" "goal" "result"
 # medians and the median of the per-round time ratios.
 pair() {
     local label=$1 check=$2 a=$3 b=$4 op=$5 limit=$6 ta=() tb=() r row
+    if [ -n "$match" ] && ! [[ $label =~ $match ]]; then return 0; fi
     "$check"
     for ((r = 0; r < rounds; r++)); do
         clean; timeit "$a"; ta+=("$REPLY")
@@ -278,6 +282,46 @@ xfs_rows() {
     trap 'rm -rf "$work"' EXIT
 }
 xfs_rows
+# --- checksums other tools print ------------------------------------------------------------------
+# The standard sums against the tools people check them with; the checksum-only job folds the file
+# where it lies on every core.
+e_sha256()  { engine --hash sha256 "$work/out" "$in"; }
+e_crc32()   { engine --crc-only --hash crc32 - "$in"; }
+e_sumonly() { engine --crc-only - "$in"; }
+p_sha256()  { sha256sum "$in" > /dev/null; }
+check_sha256() {
+    clean; e_sha256; expect_line "$size" 1; cmp "$in" "$work/out" || die "copy with SHA-256 differs from its input"
+    local ref; ref=$(sha256sum "$in" | cut -d ' ' -f 1)
+    [ "$(field sha256)" = "$ref" ] || die "engine SHA-256 $(field sha256) differs from sha256sum's $ref"
+}
+check_crc32() {
+    clean; e_crc32; expect_line "$size" 0
+    if python3 -c 'import zlib' 2> /dev/null; then
+        local ref
+        ref=$(python3 -c 'import sys, zlib
+c = 0
+with open(sys.argv[1], "rb") as f:
+    while b := f.read(1 << 22):
+        c = zlib.crc32(b, c)
+print("%08X" % c)' "$in")
+        [ "$(field crc32)" = "$ref" ] || die "engine CRC-32 $(field crc32) differs from zlib's $ref"
+    fi
+    p_read
+}
+check_sumonly() {
+    clean; e_sumonly; expect_line "$size" 0
+    [ -z "$crc" ] || [ "$(field crc)" = "$crc" ] || die "checksum only gives $(field crc), the copy with --crc gave $crc"
+    p_cksum; p_read
+}
+pair "copy with SHA-256 vs sha256sum"     check_sha256  e_sha256  p_sha256 "<=" 1.00
+pair "standard CRC-32 only vs cat"        check_crc32   e_crc32   p_read   "<=" 0.90
+pair "checksum only vs cat f > /dev/null" check_sumonly e_sumonly p_read   "<=" 0.90
+pair "checksum only vs cksum"             check_sumonly e_sumonly p_cksum  "<=" 0.60
+
+if [ -n "$match" ]; then
+    printf '%d of %d goals met\n' "$met" "$total"
+    exit 0
+fi
 
 # --- the Analyze page -----------------------------------------------------------------------------
 # Every pack of the stream logs a line (all three kinds checked): 512 lines per MiB. The time runs from

@@ -3,10 +3,17 @@
 #include "engine/crc32.h"
 #include "engine/filehandle.h"
 #include "engine/hugefile.h"
+#include "engine/mappedchecksum.h"
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <new>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace kbx {
 
@@ -136,9 +143,14 @@ void TTruncReader::Execute()
 void TCRCComputer::Execute()
 {
     const bool crcOnly = m_job.Settings().crcOnly;
-    m_crc = 0;
+    const unsigned kinds = m_job.Settings().hashKinds ? m_job.Settings().hashKinds : unsigned(HashKinbox);
+    Sums = ChecksumSet(kinds);
     Crc.store(0, std::memory_order_relaxed);
     Remaining.store(m_job.Reader().TotalLength, std::memory_order_release);
+    if (m_job.m_mappedChecksum) {
+        FoldMapped();
+        return;
+    }
     int slot = 0;
     do {
         if (!m_job.WaitForSlot(slot, 1, true))
@@ -153,10 +165,41 @@ void TCRCComputer::Execute()
     } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
 }
 
+void TCRCComputer::FoldMapped()
+{
+    TTruncReader &reader = m_job.Reader();
+    const int fd = ::open(reader.FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw EQsHugeFile("TQsHugeFile.Reset(" + reader.FileName + ") failed. Systemfehler.  Code: "
+                              + std::to_string(errno) + ".\r\n" + std::strerror(errno),
+                          HelpSystemError);
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    FoldOptions options;
+    options.progress = [&](int64_t bytes) {
+        Consume(Remaining, bytes);
+        Consume(reader.Remaining, bytes);
+    };
+    options.stop = [this] {
+        while (m_job.Paused() && !m_job.Stopping())
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return m_job.Stopping() || Remaining.load(std::memory_order_acquire) < 1;
+    };
+    m_job.dotRead.store(true, std::memory_order_relaxed);
+    m_job.dotCrc.store(true, std::memory_order_relaxed);
+    FoldFileRange(fd, reader.FileName, reader.StartOffset, reader.TotalLength, Sums, options);
+    Crc.store(Sums.KinboxCrc(), std::memory_order_relaxed);
+    m_job.dotRead.store(false, std::memory_order_relaxed);
+    m_job.dotCrc.store(false, std::memory_order_relaxed);
+}
+
 void TCRCComputer::Fold(const uint8_t *data, size_t length)
 {
-    m_crc = CrcUpdate(m_crc, data, length);
-    Crc.store(m_crc, std::memory_order_relaxed);
+    Sums.Update(data, length);
+    Crc.store(Sums.KinboxCrc(), std::memory_order_relaxed);
 }
 
 // --- the job -------------------------------------------------------------------------------------
@@ -210,6 +253,9 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
     // checksum is a kernel copy whose written bytes are read back and folded.
     m_foldOutput = m_crcEnabled && !settings.crcOnly && settings.kernelCopy && !settings.advanced;
     m_readBytes = (m_crcEnabled && !m_foldOutput) || settings.advanced;
+    m_mappedChecksum = settings.crcOnly && settings.mappedChecksum && !settings.merge;
+    // The sums start empty whichever thread folds: the checksum thread, or the writer reading back.
+    m_crc->Sums = ChecksumSet(settings.hashKinds ? settings.hashKinds : unsigned(HashKinbox));
     ClearPieces();
     for (auto &state : m_slotState)
         state.store(0, std::memory_order_relaxed);
@@ -236,9 +282,11 @@ void TFileJob::StartFileJob(const FileJobSettings &settings, const std::string &
 
     // A worker that does not run counts as parked from the outset.
     const bool crcThread = m_crcEnabled && !m_foldOutput;
-    m_running.store(1 + (settings.crcOnly ? 0 : 1) + (crcThread ? 1 : 0));
-    m_reader->m_parked.store(false);
-    m_reader->m_thread = std::thread([this] { m_reader->Run(); });
+    m_running.store((m_mappedChecksum ? 0 : 1) + (settings.crcOnly ? 0 : 1) + (crcThread ? 1 : 0));
+    if (!m_mappedChecksum) {
+        m_reader->m_parked.store(false);
+        m_reader->m_thread = std::thread([this] { m_reader->Run(); });
+    }
     if (!settings.crcOnly) {
         m_writer->m_parked.store(false);
         m_writer->m_thread = std::thread([this] { m_writer->Run(); });

@@ -3,6 +3,7 @@
 // Slots are handed on through a one-byte state per slot that only the slot's current owner writes.
 
 #include "engine/jobchecks.h"
+#include "engine/checksums.h"
 
 #include <array>
 #include <atomic>
@@ -51,6 +52,10 @@ struct FileJobSettings
     SplitMode splitMode = SplitMode::AVSync;
     // Outputs may be written inside the kernel from the inputs; off, every byte passes through the ring.
     bool kernelCopy = true;
+    // Which sums the checksum thread computes (HashKind bits); 0 means the Kinbox CRC alone.
+    unsigned hashKinds = 0;
+    // A checksum-only job folds its input where it lies (mapped, on every core) instead of reading it.
+    bool mappedChecksum = true;
 };
 
 class TFileJob;
@@ -108,6 +113,8 @@ class TCRCComputer : public TWorker
 public:
     using TWorker::TWorker;
     std::atomic<uint32_t> Crc{0};
+    // Every sum of the job; read it once the thread has parked.
+    ChecksumSet Sums;
 
     // Every checksummed byte passes here, in order: the one place that folds them. The checksum
     // thread calls it on ring slots; in a kernel copy the writer calls it on the bytes it reads back
@@ -118,7 +125,7 @@ protected:
     void Execute() override;
 
 private:
-    uint32_t m_crc = 0;
+    void FoldMapped();
 };
 
 class TTruncWriter : public TWorker
@@ -246,6 +253,7 @@ private:
     // The inputs as the job found them at its start: no output may be one of them.
     std::vector<JobInput> m_inputs;
     void CheckFiles(int64_t length);
+    bool m_mappedChecksum = false;
     void ClearPieces();
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_stop{false};

@@ -205,6 +205,7 @@ void TFileProcPage::buildOptionsMenu()
 
     pm_FileOptions->addSeparator();
     offHexa = checkItem(pm_FileOptions, "offHexa", "hex display", false);
+    buildChecksumItems();
 }
 
 void TFileProcPage::buildFigure()

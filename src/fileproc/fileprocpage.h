@@ -31,6 +31,10 @@ namespace kbx {
 
 struct FileJobRequest;
 struct JobPlan;
+struct FileJobSettings;
+struct VerifyReport;
+class TSettingsAccess;
+class TVerifyDialog;
 class TActivityDot;
 class TJoinPanel;
 class TOffsetBox;
@@ -100,6 +104,16 @@ public:
     // The display-style menu at a screen position (the main window's "Progress bar..." item).
     void ShowDrawMenu(const QPoint &globalPos);
 
+    // --- checksums (fileprocpage_checksums.cpp) ---
+    // HashKind bits chosen in the options menu, and the checksum file: 0 none, 1 SFV, 2 SHA-256.
+    unsigned HashKinds() const;
+    int SidecarChoice() const;
+    // Settings "HashKinds" and "Sidecar", in the page-interface form.
+    QStringList ChecksumSettingKeys() const;
+    void LoadChecksumSetting(const QString &key, const TSettingsAccess &store);
+    void SaveChecksumSetting(const QString &key, TSettingsAccess &store) const;
+    // --- end checksums ---
+
 signals:
     // A job has ended; the window shows this page.
     void bringToFrontRequested();
@@ -162,6 +176,7 @@ public slots:
     void joinMoveDownClick();
     void joinListClick();
     void joinListDblClick();
+    void mi_VerifyChecksumsClick();  // checksums
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -208,6 +223,15 @@ private:
     // A hand-over from another page while a job runs: says so and returns true.
     bool refuseWhileBusy();
 
+    // fileprocpage_checksums.cpp
+    void buildChecksumItems();
+    void applyChecksumSettings(FileJobSettings &settings) const;
+    QString plannedSidecar() const;
+    bool checksumChecksBeforeStart();
+    QString checksumSummary();
+    quint32 shownCrc(bool &show) const;
+    VerifyReport showVerification(const QString &list);
+
     // fileprocpage_join.cpp
     void tellLeftOut(const QStringList &folders);
 
@@ -241,6 +265,12 @@ private:
     QAction *off_slide = nullptr;
     QAction *off_button = nullptr;
     QAction *offHexa = nullptr;
+    // checksums
+    QAction *cbHashKinbox = nullptr, *cbHashCrc32 = nullptr, *cbHashSha256 = nullptr;
+    QAction *cbSidecarNone = nullptr, *cbSidecarSfv = nullptr, *cbSidecarSha256 = nullptr;
+    QAction *mi_VerifyChecksums = nullptr;
+    TVerifyDialog *m_verifyDialog = nullptr;
+    bool m_sidecarReplaceAsked = false;
 
     QWidget *figureArea = nullptr;
     TRangeFigure *figure = nullptr;

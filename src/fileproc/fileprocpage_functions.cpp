@@ -259,7 +259,7 @@ void TFileProcPage::startBtnClick()
     }
     if (m_function == FileFunction::Truncate)
         truncateInput(plan.length);
-    else
+    else if (checksumChecksBeforeStart())
         startJob(plan);
 }
 
@@ -330,7 +330,9 @@ void TFileProcPage::startJob(const JobPlan &plan)
         });
     }
     try {
-        m_job->StartFileJob(plan.settings, NativeName(plan.input), NativeName(plan.output), plan.length, plan.start);
+        FileJobSettings settings = plan.settings;
+        applyChecksumSettings(settings);
+        m_job->StartFileJob(settings, NativeName(plan.input), NativeName(plan.output), plan.length, plan.start);
     } catch (const std::exception &error) {
         // The engine refused (an output that is an input, a pipe, ...): nothing was written.
         progress->hide();

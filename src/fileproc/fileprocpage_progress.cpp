@@ -184,12 +184,13 @@ void TFileProcPage::ShowJobSummary()
                           + QStringLiteral(" min"));
         return;
     }
-    QString summary = SummaryText(m_jobFunction, counters, m_jobTicks, m_job->CrcEnabled(),
-                                  m_job->Checksum().Crc.load(std::memory_order_relaxed), filepage::Translation());
+    bool showCrc = m_job->CrcEnabled();
+    const quint32 crc = shownCrc(showCrc);
+    QString summary = SummaryText(m_jobFunction, counters, m_jobTicks, showCrc, crc, filepage::Translation());
     // A checksum over part of a file says which part.
     if (!m_jobRangeNote.isEmpty())
         summary += QStringLiteral(" (") + m_jobRangeNote + QLatin1Char(')');
-    fpStatus->setText(summary);
+    fpStatus->setText(summary + checksumSummary());
 }
 
 void TFileProcPage::RepaintTimerTimer()

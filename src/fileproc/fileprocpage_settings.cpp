@@ -6,7 +6,7 @@ namespace kbx {
 
 QStringList TFileProcPage::SettingKeys() const
 {
-    return {QStringLiteral("calcHex"), QStringLiteral("OffSetting")};
+    return QStringList{QStringLiteral("calcHex"), QStringLiteral("OffSetting")} + ChecksumSettingKeys();
 }
 
 void TFileProcPage::LoadSetting(const QString &key, const TSettingsAccess &store)
@@ -17,6 +17,8 @@ void TFileProcPage::LoadSetting(const QString &key, const TSettingsAccess &store
     } else if (key == QLatin1String("OffSetting")) {
         // Read also when absent: anything but "button" is the slider mode.
         SetOffsetSetting(store.Read(key));
+    } else {
+        LoadChecksumSetting(key, store);
     }
 }
 
@@ -26,6 +28,8 @@ void TFileProcPage::SaveSetting(const QString &key, TSettingsAccess &store) cons
         store.WriteBool(key, HexDisplay());
     else if (key == QLatin1String("OffSetting"))
         store.Write(key, OffsetSetting());
+    else
+        SaveChecksumSetting(key, store);
 }
 
 bool TFileProcPage::MayClose()

@@ -30,13 +30,14 @@ const char *const kLoadOrder[] = {
     "calcHex", "advanced", "calcMin", "calcSec", "audio", "storage", "PAL", "AVI", "PCM", "MultiDisc",
     "ATracks", "Number", "LockAspect", "Align", "Normalize", "Aspect", "DimX", "DimY", "copyMedium",
     "sheet", "CheckSeconds", "CheckPercent", "CheckTimeOut", "CheckRunProgram", "OffSetting", "CheckAction",
+    "HashKinds", "Sidecar",
 };
 
 const char *const kSaveOrder[] = {
     "help", "sheet", "copyMedium", "calcHex", "advanced", "calcMin", "calcSec", "audio", "storage",
     "PAL", "AVI", "PCM", "MultiDisc", "ATracks", "Number", "LockAspect", "Align", "Normalize",
     "Aspect", "DimX", "DimY", "CheckSeconds", "CheckPercent", "CheckTimeOut", "CheckAction",
-    "OffSetting", "CheckRunProgram",
+    "OffSetting", "CheckRunProgram", "HashKinds", "Sidecar",
 };
 
 const QString kHelp = QStringLiteral("help");
