@@ -6,6 +6,7 @@
 #include "platform/shell.h"
 #include "ui/dialogs.h"
 #include "ui/fileedit.h"
+#include "ui/translator.h"
 #include "ui/named.h"
 #include "ui/program.h"
 
@@ -39,8 +40,8 @@ QVBoxLayout *Compact(QVBoxLayout *layout)
     return layout;
 }
 
-const char *const SourceFilter = "VOB-Dateien (*.vob)|*.vob|alle Dateien (*.*)|*.*";
-const char *const LogFilter = "Logdateien (*.log;*.txt)|*.log;*.txt|alle Dateien|*.*";
+const char *const SourceFilter = "VOB files (*.vob)|*.vob|All files (*.*)|*.*";
+const char *const LogFilter = "Log files (*.log;*.txt)|*.log;*.txt|All files|*.*";
 
 // The walk lets the window handle its events about 60 times a second, and the log shows its new
 // lines about 10 times a second; doing either per pack would dominate a long run.
@@ -52,6 +53,8 @@ constexpr qint64 ClockPacks = 64;
 QToolButton *toolButton(const char *name, const QString &text, const QString &hint)
 {
     auto *b = named(new QToolButton, name);
+    // Flat, as the program's other text tool buttons: the translator takes their captions too.
+    b->setAutoRaise(true);
     b->setText(text);
     b->setToolTip(hint);
     return b;
@@ -80,7 +83,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
 
     auto *gbSource = named(new QGroupBox(tr("Source file (VOB)")), "gb_source");
     ed_source = named(new TOxFileEdit, "ed_source");
-    ed_source->setToolTip(QStringLiteral("zu lesende Quelldatei"));
+    ed_source->setToolTip(QStringLiteral("source file to read"));
     ed_source->setStyle(TOxFileEdit::bsFileOpen);
     ed_source->setFilter(QLatin1String(SourceFilter));
     auto *sourceLayout = new QVBoxLayout(gbSource);
@@ -92,7 +95,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     auto *profileRow = new QHBoxLayout(gbProfile);
     profileRow->setContentsMargins(8, 2, 8, 4);
     ed_profile = named(new QComboBox, "ed_profile");
-    ed_profile->setToolTip(QStringLiteral("Einstellungsprofil"));
+    ed_profile->setToolTip(QStringLiteral("settings profile"));
     ed_profile->setMaxVisibleItems(16);
     btn_save = toolButton("btn_save", tr("Save"), tr("Save profile"));
     btn_edit = toolButton("btn_edit", tr("Edit"), tr("Edit profile"));
@@ -136,7 +139,7 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     signedLayout->addWidget(ed_diffs);
     params->addWidget(gb_signed);
 
-    gb_packs = named(new QGroupBox(tr("Pakete")), "gb_packs");
+    gb_packs = named(new QGroupBox(tr("Packs")), "gb_packs");
     pack_nav = named(new QCheckBox(tr("Navigation")), "pack_nav");
     pack_aud = named(new QCheckBox(tr("Audio")), "pack_aud");
     pack_vid = named(new QCheckBox(tr("Video")), "pack_vid");
@@ -446,7 +449,7 @@ void TAnalyzeVOBFrame::btn_researchClick()
 
     switch (outcome.result) {
     case PackWalkResult::BadInput:
-        Dialogs::instance().message(this, QMessageBox::NoIcon, ApplicationTitle(), outcome.message);
+        Dialogs::instance().message(this, QMessageBox::NoIcon, ApplicationTitle(), Translate(outcome.message));
         break;
     case PackWalkResult::OpenFailed:
         ReportError(outcome.message, this);

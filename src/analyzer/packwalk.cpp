@@ -191,12 +191,12 @@ int FormatPackLine(const PackLine &line, char *out, int &valueStart)
 
 QString InsufficientInputText()
 {
-    return QStringLiteral("Fehler: ungenügende Eingaben");
+    return QStringLiteral("Error: insufficient input");
 }
 
 QString PositionOutsidePackText()
 {
-    return QStringLiteral("Fehler: Position außerhalb des Pakets (0 bis 7FF)");
+    return QStringLiteral("Error: position outside the pack (0 to 7FF)");
 }
 
 int ProgressMaximum(qint64 totalPacks)

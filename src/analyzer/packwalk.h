@@ -108,7 +108,7 @@ struct PackWalkOutcome
 PackWalkOutcome WalkPacks(const PackWalkSetup &setup, const PackWalkHooks &hooks);
 
 // The messages of a refused run.
-QString InsufficientInputText();   // "Fehler: ungenügende Eingaben"
+QString InsufficientInputText();   // "Error: insufficient input"
 QString PositionOutsidePackText();
 
 // The progress bar holds an int: scale a 64-bit pack count so that its range fits.

@@ -24,6 +24,17 @@ namespace kbx {
 
 namespace {
 
+// The alarm actions in the order of TAlarmAction, in English.
+QStringList ActionTexts()
+{
+    return {QStringLiteral("shutdown PC"), QStringLiteral("forced shutdown"), QStringLiteral("show a message"),
+            QStringLiteral("beep")};
+}
+
+} // namespace
+
+namespace {
+
 QLabel *Caption(const QString &text, QWidget *parent)
 {
     return new QLabel(text, parent);
@@ -105,8 +116,7 @@ void TCPUmonPage::buildControls()
     Check_RadioAction->setChecked(true);
     Check_Action = new QComboBox(this);
     Check_Action->setObjectName(QStringLiteral("Check_Action"));
-    Check_Action->addItems({QStringLiteral("shutdown PC"), QStringLiteral("forced shutdown"),
-                            QStringLiteral("show a message"), QStringLiteral("beep")});
+    Check_Action->addItems(ActionTexts());
     Check_Action->setCurrentIndex(-1);
     Check_RadioRun = new QRadioButton(QStringLiteral("&run"), this);
     Check_RadioRun->setObjectName(QStringLiteral("Check_RadioRun"));
@@ -343,6 +353,17 @@ void TCPUmonPage::ShowCPULabel()
     };
     cpu.Identify();
     CPUlabel->setText(cpu.LabelText());
+}
+
+} // namespace kbx
+
+namespace kbx {
+
+void TCPUmonPage::Retranslate()
+{
+    const QStringList texts = ActionTexts();
+    for (int i = 0; i < texts.size() && i < Check_Action->count(); ++i)
+        Check_Action->setItemText(i, Translate(texts.at(i)));
 }
 
 } // namespace kbx

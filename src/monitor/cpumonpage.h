@@ -44,6 +44,8 @@ public:
     TCPUSampler &Sampler() { return m_sampler; }
 
     QStringList SettingKeys() const override;
+    // The action list's items are texts too; the translator's walk leaves list items alone.
+    void Retranslate() override;
     void LoadSetting(const QString &key, const TSettingsAccess &store) override;
     void SaveSetting(const QString &key, TSettingsAccess &store) const override;
     // Unchecks the graph option (the window's close step).

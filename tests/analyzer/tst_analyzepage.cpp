@@ -270,7 +270,7 @@ private slots:
         page.ed_offset->setText(offset);
         page.pack_nav->setChecked(kinds);
         page.btn_research->click();
-        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Fehler: ungenügende Eingaben")});
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Error: insufficient input")});
         QVERIFY(page.output->toPlainText().isEmpty());
         QVERIFY(!page.btn_research->isHidden());
         QVERIFY(page.btn_Stop->isHidden());

@@ -289,7 +289,7 @@ void TestPackWalk::refusedInput()
     for (const PackWalkSetup &s : bad) {
         const Run run = Walk(s, {});
         QCOMPARE(run.outcome.result, PackWalkResult::BadInput);
-        QCOMPARE(run.outcome.message, QStringLiteral("Fehler: ungenügende Eingaben"));
+        QCOMPARE(run.outcome.message, QStringLiteral("Error: insufficient input"));
         QVERIFY(run.lines.empty());
     }
 }

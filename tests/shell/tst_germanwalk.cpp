@@ -3,6 +3,7 @@
 // or abbreviation that German uses as well.
 
 #include "shell/tform1.h"
+#include "ui/page.h"
 #include "ui/translator.h"
 #include "windowtestenv.h"
 
@@ -32,7 +33,7 @@ const QSet<QString> Shared = {
     "Profil", "Audio", "Video", "Format", "Bitrate", "Codec", "Header", "Sektor", "Sektoren", "Clone",
     "ext", "ISO", "UDF", "GOP", "PTS", "SCR", "Kb", "KB", "MB", "GB", "TB", "min", "sec", "max", "www", "http",
     "https", "html", "diz", "Windows", "Linux", "Cinema", "Lossless", "Layer", "Sub", "Fernhill", "Crew",
-    "Medium", "Region", "Pause", "Navigation", "Online", "MJPEG", "vob", "optimal", "Mail",
+    "Medium", "Region", "Pause", "sfv", "sha", "SFV", "Navigation", "Online", "MJPEG", "vob", "optimal", "Mail",
 };
 
 struct Text {
@@ -107,13 +108,16 @@ void TestGermanWalk::noEnglishLeftInGerman()
 {
     WindowTestEnvironment env;
     QVERIFY(env.isValid());
-    TForm1 form;
+    TForm1 form(nullptr, false);
     const QHash<QString, Text> english = texts(&form);
 
     auto german = std::make_unique<TTranslator>();
     QVERIFY(german->LoadFromFile(QStringLiteral(KINBOX_DATA_DIR "/deutsch.lng")));
     InstallTranslator(std::move(german));
     Translator().TranslateComponent(&form);
+    for (QWidget *widget : form.findChildren<QWidget *>())
+        if (auto *page = dynamic_cast<TPage *>(widget))
+            page->Retranslate();
     const QHash<QString, Text> translated = texts(&form);
     InstallTranslator(nullptr);
 

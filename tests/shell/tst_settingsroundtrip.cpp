@@ -10,6 +10,7 @@
 #include "ui/fileedit.h"
 #include "windowtestenv.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -55,6 +56,8 @@ void ChangeEverything(TForm1 &form)
 {
     form.FilesPage()->SetHexDisplay(true);
     form.FilesPage()->SetOffsetSetting(QStringLiteral("button"));
+    form.FilesPage()->findChild<QAction *>(QStringLiteral("cbHashSha256"))->setChecked(true);
+    form.FilesPage()->findChild<QAction *>(QStringLiteral("cbSidecarSha256"))->setChecked(true);
 
     TCalcPage *calc = form.CalcPage();
     calc->EC_AdvancedClick();
@@ -121,7 +124,8 @@ private slots:
             {"AVI", "0"}, {"PCM", "1"}, {"MultiDisc", "0"}, {"ATracks", "2"}, {"Number", "3"},
             {"LockAspect", "0"}, {"Align", "0"}, {"Normalize", "1"}, {"Aspect", "0"}, {"DimX", "800"},
             {"DimY", "500"}, {"CheckSeconds", "25"}, {"CheckPercent", "7"}, {"CheckTimeOut", "12"},
-            {"CheckAction", "2"}, {"OffSetting", "button"}, {"CheckRunProgram", kProgram}};
+            {"CheckAction", "2"}, {"OffSetting", "button"}, {"CheckRunProgram", kProgram},
+            {"HashKinds", "5"}, {"Sidecar", "2"}};
         QCOMPARE(changed, expected);
         // Every value is written by a new window too, and this test moved each away from it.
         QCOMPARE(defaults.keys(), changed.keys());
@@ -137,6 +141,8 @@ private slots:
 
         QVERIFY(form.FilesPage()->HexDisplay());
         QCOMPARE(form.FilesPage()->OffsetSetting(), QString("button"));
+        QCOMPARE(form.FilesPage()->HashKinds(), 5u);
+        QCOMPARE(form.FilesPage()->SidecarChoice(), 2);
 
         TCalcPage *calc = form.CalcPage();
         QVERIFY(calc->AdvancedShown());
