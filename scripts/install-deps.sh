@@ -8,8 +8,8 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl-dev libdeflate-dev
       clang libclang-rt-14-dev ffmpeg dvdauthor
       librsvg2-bin dpkg-dev fakeroot desktop-file-utils appstream lintian
-      libavformat-dev libavcodec-dev libavutil-dev libssl-dev zlib1g-dev)
-      clang libclang-rt-14-dev ffmpeg dvdauthor dbus python3-dbusmock)
+      libavformat-dev libavcodec-dev libavutil-dev libssl-dev zlib1g-dev
+      dbus python3-dbusmock)
 if [ "${1:-}" = "--gui" ]; then
     pkgs+=(xvfb xauth xdotool imagemagick dbus x11-utils fonts-dejavu-core)
 fi
