@@ -32,7 +32,7 @@ std::string PartName(const std::string &prefix, int32_t digits, const std::strin
 std::vector<JobInput> CheckInputs(const std::vector<std::string> &names, const std::vector<int64_t> &listedSizes);
 
 // Refuses an output that exists as anything but a file, or that is one of the inputs. With a part
-// size the outputs are the parts 1..maxParts of prefix/digits/suffix that exist already.
+// size the outputs are those of the numbered parts (up to maxParts) of prefix/digits/suffix that exist already.
 struct OutputPlan
 {
     std::string outputName;
