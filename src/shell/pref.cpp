@@ -270,6 +270,9 @@ void TPref::loadWindow()
     // A missing or broken size keeps the designed one rather than shrinking the window to nothing.
     window->resize(width > 0 ? width : window->width(), height > 0 ? height : window->height());
     window->move(OnScreen(QRect(QPoint(left, top), window->size())));
+    // Maximised comes back maximised, over the stored size it returns to.
+    if (store.ReadBool(QStringLiteral("maximized")))
+        window->setWindowState(window->windowState() | Qt::WindowMaximized);
 }
 
 void TPref::Save()
@@ -278,10 +281,16 @@ void TPref::Save()
     if (!window)
         return;
     SectionAccess placement(kWindow);
-    placement.WriteInt(QStringLiteral("top"), window->y());
-    placement.WriteInt(QStringLiteral("left"), window->x());
-    placement.WriteInt(QStringLiteral("width"), window->width());
-    placement.WriteInt(QStringLiteral("height"), window->height());
+    // A maximised window keeps the size it had before, so that leaving the maximised state still works
+    // after a restart.
+    const bool maximized = window->isMaximized();
+    const QRect normal = maximized && window->normalGeometry().isValid() ? window->normalGeometry()
+                                                                         : QRect(window->pos(), window->size());
+    placement.WriteInt(QStringLiteral("top"), normal.y());
+    placement.WriteInt(QStringLiteral("left"), normal.x());
+    placement.WriteInt(QStringLiteral("width"), normal.width());
+    placement.WriteInt(QStringLiteral("height"), normal.height());
+    placement.WriteBool(QStringLiteral("maximized"), maximized);
 
     SectionAccess store(kSettings);
     for (const char *name : kSaveOrder) {

@@ -70,6 +70,7 @@ private slots:
     void pageAndOffsetMode();
     void placement_data();
     void placement();
+    void maximisedComesBackMaximised();
 
     void everyValueHasOneOwner();
     void pagesAreAskedInTheStoredOrder();
@@ -244,6 +245,25 @@ void TestPref::placement()
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     QVERIFY2(area.contains(QRect(form.pos(), form.size())),
              qPrintable(QString("%1,%2").arg(form.x()).arg(form.y())));
+}
+
+void TestPref::maximisedComesBackMaximised()
+{
+    {
+        TForm1 form(nullptr, false);
+        form.resize(700, 520);
+        form.move(30, 40);
+        form.showMaximized();
+        QVERIFY(form.isMaximized());
+        form.Pref()->Save();
+    }
+    QCOMPARE(stored("window", "maximized"), QString("1"));
+    QCOMPARE(stored("window", "width"), QString("700"));
+    TForm1 form(nullptr, false);
+    form.Pref()->Load();
+    QVERIFY(form.windowState() & Qt::WindowMaximized);
+    form.showNormal();
+    QCOMPARE(form.size(), QSize(700, 520));
 }
 
 void TestPref::everyValueHasOneOwner()
