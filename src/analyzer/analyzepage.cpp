@@ -548,4 +548,14 @@ void TAnalyzeVOBFrame::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
+QAbstractButton *TAnalyzeVOBFrame::StartButton() const
+{
+    return btn_research;
+}
+
+QAbstractButton *TAnalyzeVOBFrame::StopButton() const
+{
+    return btn_Stop;
+}
+
 } // namespace kbx

@@ -29,6 +29,8 @@ class TAnalyzeVOBFrame : public QWidget, public TPage
 {
     Q_OBJECT
 public:
+    QAbstractButton *StartButton() const override;
+    QAbstractButton *StopButton() const override;
     explicit TAnalyzeVOBFrame(QWidget *parent = nullptr);
 
     // The main window's creation step: loads the profile list and applies the edit toggle.

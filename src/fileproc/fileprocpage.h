@@ -47,6 +47,8 @@ class TFileProcPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:
+    QAbstractButton *StartButton() const override;
+    QAbstractButton *StopButton() const override;
     explicit TFileProcPage(PackProbeState &probe, QWidget *parent = nullptr);
     ~TFileProcPage() override;
 

@@ -2,6 +2,8 @@
 
 #include "fileproc/fileprocpage.h"
 
+#include <QPushButton>
+
 namespace kbx {
 
 QStringList TFileProcPage::SettingKeys() const
@@ -35,6 +37,16 @@ void TFileProcPage::SaveSetting(const QString &key, TSettingsAccess &store) cons
 bool TFileProcPage::MayClose()
 {
     return FormCloseQuery();
+}
+
+QAbstractButton *TFileProcPage::StartButton() const
+{
+    return startBtn;
+}
+
+QAbstractButton *TFileProcPage::StopButton() const
+{
+    return stopBtn;
 }
 
 } // namespace kbx

@@ -374,4 +374,9 @@ void TIFOEditPage::usepathfrombackupmodule1Click()
     IFO_SourceButtonClick();
 }
 
+QAbstractButton *TIFOEditPage::StartButton() const
+{
+    return IFO_Start;
+}
+
 } // namespace kbx

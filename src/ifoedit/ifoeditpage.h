@@ -26,6 +26,7 @@ class TIFOEditPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:
+    QAbstractButton *StartButton() const override;
     explicit TIFOEditPage(QWidget *parent = nullptr);
 
     // Fills IFO_Actions with the translated action names. The constructor calls it so the page works

@@ -368,4 +368,9 @@ bool TMovieSplitPage::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+QAbstractButton *TMovieSplitPage::StartButton() const
+{
+    return MS_Start;
+}
+
 } // namespace kbx

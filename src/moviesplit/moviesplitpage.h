@@ -34,6 +34,7 @@ class TMovieSplitPage : public QWidget, public TPage
 {
     Q_OBJECT
 public:
+    QAbstractButton *StartButton() const override;
     explicit TMovieSplitPage(QWidget *parent = nullptr);
     ~TMovieSplitPage() override;
 

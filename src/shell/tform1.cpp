@@ -207,6 +207,7 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
     }
 
     BuildMenus();
+    BuildShortcuts();
     ConnectPages();
     AddBanners();
     BuildToolBar();

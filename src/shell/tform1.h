@@ -129,6 +129,9 @@ private:
     void SetSelectorLargeIcons(bool large);
     void BuildToolBar();
     void BuildMenus();
+    // Ctrl+Return starts the current page's action, Esc asks to stop a running one.
+    void BuildShortcuts();
+    void PressPageButton(bool start);
     void ConnectPages();
     void AddBanners();
     void ApplyHelpToggle();

@@ -9,9 +9,12 @@
 #include "platform/shell.h"
 #include "shell/aboutbox.h"
 #include "ui/dialogs.h"
+#include "ui/page.h"
 #include "ui/program.h"
 #include "ui/translator.h"
 
+#include <QAbstractButton>
+#include <QShortcut>
 #include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
@@ -335,6 +338,25 @@ void TForm1::ShrinkAway()
             QApplication::processEvents();
         while (clock.elapsed() < 1);
     } while (w >= 80 && h >= 60);
+}
+
+void TForm1::BuildShortcuts()
+{
+    auto *start = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this);
+    connect(start, &QShortcut::activated, this, [this] { PressPageButton(true); });
+    auto *startEnter = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), this);
+    connect(startEnter, &QShortcut::activated, this, [this] { PressPageButton(true); });
+    auto *stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop, &QShortcut::activated, this, [this] { PressPageButton(false); });
+}
+
+void TForm1::PressPageButton(bool start)
+{
+    auto *page = dynamic_cast<TPage *>(m_tabs->currentWidget());
+    QAbstractButton *button = page ? (start ? page->StartButton() : page->StopButton()) : nullptr;
+    // Only what a click could do: a hidden or disabled button stays as it is.
+    if (button && button->isVisible() && button->isEnabled())
+        button->click();
 }
 
 } // namespace kbx

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QAbstractButton;
+
 namespace kbx {
 
 // The stored settings of one section as strings, as the settings store reads and writes them.
@@ -40,6 +42,11 @@ public:
     // store's order of keys (a page applies its default where the store has no value).
     virtual void LoadSetting(const QString &key, const TSettingsAccess &store) { Q_UNUSED(key) Q_UNUSED(store) }
     virtual void SaveSetting(const QString &key, TSettingsAccess &store) const { Q_UNUSED(key) Q_UNUSED(store) }
+
+    // The button that starts the page's action (Ctrl+Return) and the one that asks to stop a running
+    // one (Esc); null where the page has none.
+    virtual QAbstractButton *StartButton() const { return nullptr; }
+    virtual QAbstractButton *StopButton() const { return nullptr; }
 
     // Sets every text again after the language changed.
     virtual void Retranslate() {}

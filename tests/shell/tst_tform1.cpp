@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QAbstractButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -20,6 +22,7 @@
 #include "ui/textviewer.h"
 #include "shell/aboutbox.h"
 #include "ui/helpwindow.h"
+#include "ui/page.h"
 #include "ui/program.h"
 #include "ui/registry.h"
 #include "support/scripteddialogs.h"
@@ -358,6 +361,46 @@ private slots:
         }
         QVERIFY(dialogs.shown().isEmpty());
         QCOMPARE(Registry().ReadString(kSettingsSection, QStringLiteral("sheet")), QStringLiteral("2"));
+    }
+
+    // Ctrl+Return presses the current page's start button and Esc its stop button, only where a click
+    // could: a disabled or missing button is left alone.
+    void keyboardStartsAndStopsThePageAction()
+    {
+        TForm1 form(nullptr, false);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.TabSheet()->setCurrentIndex(TForm1::AnalyzeVOB);
+        auto *page = dynamic_cast<TPage *>(form.TabSheet()->currentWidget());
+        QVERIFY(page && page->StartButton() && page->StopButton());
+        QAbstractButton *start = page->StartButton();
+        QAbstractButton *stop = page->StopButton();
+        // The presses are counted, not run: the page's own handlers are tested with the page.
+        QObject::disconnect(start, &QAbstractButton::clicked, nullptr, nullptr);
+        QObject::disconnect(stop, &QAbstractButton::clicked, nullptr, nullptr);
+        QSignalSpy started(start, &QAbstractButton::clicked);
+        QSignalSpy stopped(stop, &QAbstractButton::clicked);
+
+        start->setEnabled(true);
+        stop->setEnabled(false);
+        QTest::keyClick(&form, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(stopped.count(), 0);
+
+        start->setEnabled(false);
+        stop->setEnabled(true);
+        stop->show(); // as while a run goes on
+        QTest::keyClick(&form, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(stopped.count(), 1);
+
+        // The calculator has no action.
+        form.TabSheet()->setCurrentIndex(TForm1::Calc);
+        QTest::keyClick(&form, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(started.count(), 1);
     }
 };
 
