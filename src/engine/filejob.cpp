@@ -107,7 +107,7 @@ void TTruncReader::Execute()
                 file->BlockRead(data + fill, chunk, got);
                 // A failing read inside a large transfer comes back short, with its reason kept.
                 if (got < chunk && file->LastError() != 0)
-                    throw EQsHugeFile("TQsHugeFile.BlockRead(" + FileName + ") failed. Systemfehler.  Code: "
+                    throw EQsHugeFile("TQsHugeFile.BlockRead(" + FileName + ") failed. System error.  Code: "
                                           + std::to_string(file->LastError()) + ".\r\n"
                                           + SystemMessage(int(file->LastError())),
                                       HelpSystemError);
@@ -170,7 +170,7 @@ void TCRCComputer::FoldMapped()
     TTruncReader &reader = m_job.Reader();
     const int fd = ::open(reader.FileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw EQsHugeFile("TQsHugeFile.Reset(" + reader.FileName + ") failed. Systemfehler.  Code: "
+        throw EQsHugeFile("TQsHugeFile.Reset(" + reader.FileName + ") failed. System error.  Code: "
                               + std::to_string(errno) + ".\r\n" + std::strerror(errno),
                           HelpSystemError);
     struct Closer

@@ -22,7 +22,7 @@ void WriteAll(TQsHugeFile &file, const uint8_t *data, int64_t count)
     if (written != count) {
         int code = int(file.LastError());
         std::string text = "TQsHugeFile.BlockWrite(" + file.FileName() + ") failed. ";
-        text += code ? std::string("Systemfehler.  Code: ") + std::to_string(code) + ".\r\n" + std::strerror(code)
+        text += code ? std::string("System error.  Code: ") + std::to_string(code) + ".\r\n" + std::strerror(code)
                      : std::string("Only ") + std::to_string(written) + " of " + std::to_string(count)
                            + " bytes could be written.";
         throw EQsHugeFile(text, code ? HelpSystemError : HelpSystemCall);

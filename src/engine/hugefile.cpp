@@ -346,7 +346,7 @@ void TQsHugeFile::RaiseSystem(const char *operation, int code, const char *text)
         message += "Ein Aufruf einer Betriebssystemfunktion ist fehlgeschlagen";
         throw EQsHugeFile(message, HelpSystemCall);
     }
-    message += "Systemfehler.  Code: " + std::to_string(code) + ".\r\n"
+    message += "System error.  Code: " + std::to_string(code) + ".\r\n"
                + (text ? std::string(text) : SystemMessage(code));
     throw EQsHugeFile(message, HelpSystemError);
 }

@@ -41,7 +41,7 @@ void openForPatching(TQsHugeFile &file)
     if (result == OpenInUse)
         message += "The file is locked by another open.";
     else
-        message += "Systemfehler.  Code: " + std::to_string(code) + ".\r\n"
+        message += "System error.  Code: " + std::to_string(code) + ".\r\n"
                    + std::system_category().message(code);
     throw EQsHugeFile(message, HelpSystemError);
 }

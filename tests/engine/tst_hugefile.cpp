@@ -105,7 +105,7 @@ private slots:
         std::string message;
         QCOMPARE(raisedHelp([&] { reader.Reset(1); }, &message), int(HelpSystemError));
         QVERIFY(QString::fromStdString(message).startsWith(
-            QString::fromStdString("TQsHugeFile.Reset(" + missing + ") failed. Systemfehler.  Code: 2.\r\n")));
+            QString::fromStdString("TQsHugeFile.Reset(" + missing + ") failed. System error.  Code: 2.\r\n")));
         QVERIFY(!QFile::exists(QString::fromStdString(missing)));
 
         QCOMPARE(reader.Reset(1, 0, Buffered | CanCreate), int(OpenOk));
