@@ -44,7 +44,7 @@ int64_t PayloadStart(const uint8_t *pack, int64_t length, int64_t packet)
 
 bool IsMpeg1PackHeader(const uint8_t *pack, int64_t length)
 {
-    return StartCodeAt(pack, length, 0) && pack[3] == 0xBA && (pack[4] & 0xF0) == 0x20;
+    return length > 4 && StartCodeAt(pack, length, 0) && pack[3] == 0xBA && (pack[4] & 0xF0) == 0x20;
 }
 
 // Offset of the protection byte when pack 0 is a navigation pack: its first packet is private
