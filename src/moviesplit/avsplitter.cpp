@@ -60,6 +60,22 @@ public:
         int rc = avformat_alloc_output_context2(&m_out, nullptr, nullptr, name.c_str());
         if (rc < 0 || !m_out)
             throw ESplit(name + ": no container is known for this name");
+        // A constructor that throws runs no destructor: the context goes with the refusal.
+        try {
+            open(name, in);
+        } catch (...) {
+            release();
+            throw;
+        }
+    }
+    ~Segment() { release(); }
+    Segment(const Segment &) = delete;
+    Segment &operator=(const Segment &) = delete;
+
+private:
+    void open(const std::string &name, const AVFormatContext *in)
+    {
+        int rc = 0;
         for (unsigned i = 0; i < in->nb_streams; ++i) {
             const AVCodecParameters *par = in->streams[i]->codecpar;
             if (avformat_query_codec(m_out->oformat, par->codec_id, FF_COMPLIANCE_NORMAL) == 0)
@@ -81,16 +97,16 @@ public:
             throw ESplit(name + ": the container cannot take the streams of the movie (" + AvError(rc) + ")");
         m_headerWritten = true;
     }
-    ~Segment()
+    void release()
     {
         if (m_out) {
             avio_closep(&m_out->pb);
             avformat_free_context(m_out);
+            m_out = nullptr;
         }
     }
-    Segment(const Segment &) = delete;
-    Segment &operator=(const Segment &) = delete;
 
+public:
     AVStream *Stream(int i) const { return m_out->streams[i]; }
     void Write(AVPacket *packet)
     {
