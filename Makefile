@@ -42,7 +42,7 @@ asan: deps
 tsan: deps
 	cmake -S . -B build-tsan $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINBOX_SANITIZE=thread -DKINBOX_BENCH=OFF
 	cmake --build build-tsan -j$(JOBS) --target engine_tests
-	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp ctest $(CTEST_ARGS) -L engine
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(CURDIR)/tests/tsan.supp ctest $(CTEST_ARGS) -L engine
 
 check: test asan tsan
 
