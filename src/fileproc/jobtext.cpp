@@ -21,8 +21,9 @@ QString JobDescription(FileFunction function, const JobFacts &facts, const TextL
     auto offset = [&facts](qint64 value) { return OffsetText(value, facts.alignUnit, facts.hex, facts.unitText); };
     const QString in = FileNamePart(facts.input);
     const QString out = FileNamePart(facts.output);
-    const QString parts = QString::number(facts.parts);
-    const QString entries = QString::number(facts.entries);
+    // "1 part", "1 file": the count decides the noun, so that the sentence reads right in every language.
+    const QString parts = QString::number(facts.parts) + (facts.parts == 1 ? " part" : " parts");
+    const QString entries = QString::number(facts.entries) + (facts.entries == 1 ? " file" : " files");
 
     // Truncate and clone are joined from words translated one by one; the other sentences are
     // translated whole.
@@ -41,14 +42,14 @@ QString JobDescription(FileFunction function, const JobFacts &facts, const TextL
             + " " + to + " " + Quote + out + Quote + " (" + lengthIs + " " + offset(facts.length) + ").";
     }
     case FileFunction::Split:
-        return Translated(translate, "Split " + Quote + in + Quote + " into " + parts + " parts named " + Quote + out
+        return Translated(translate, "Split " + Quote + in + Quote + " into " + parts + " named " + Quote + out
                                          + Quote + ", each " + offset(facts.length) + " long.");
     case FileFunction::Merge:
-        return Translated(translate, "Merge " + entries + " files into " + Quote + out + Quote + " (length is "
+        return Translated(translate, "Merge " + entries + " into " + Quote + out + Quote + " (length is "
                                          + offset(facts.total) + ").");
     case FileFunction::MergeSplit:
-        return Translated(translate, "Merge " + entries + " files (" + offset(facts.total) + ") and split into "
-                                         + parts + " parts named " + Quote + out + Quote + ", each "
+        return Translated(translate, "Merge " + entries + " (" + offset(facts.total) + ") and split into "
+                                         + parts + " named " + Quote + out + Quote + ", each "
                                          + offset(facts.length) + " long.");
     case FileFunction::Crc:
         return Translated(translate, "Compute CRC checksum from file " + Quote + in + Quote + ".");
@@ -111,11 +112,13 @@ QString CountersText(FileFunction function, qint32 fileIndex, qint32 partNumber,
 {
     QString text;
     if (IsMergeFunction(function))
-        text = QString::number(fileIndex) + " " + Translated(translate, QStringLiteral("files read"));
+        text = QString::number(fileIndex) + " "
+            + Translated(translate, fileIndex == 1 ? QStringLiteral("file read") : QStringLiteral("files read"));
     if (function == FileFunction::MergeSplit)
         text += QStringLiteral(", ");
     if (IsSplitFunction(function))
-        text += QString::number(partNumber - 1) + " " + Translated(translate, QStringLiteral("files written"));
+        text += QString::number(partNumber - 1) + " "
+            + Translated(translate, partNumber - 1 == 1 ? QStringLiteral("file written") : QStringLiteral("files written"));
     return text;
 }
 

@@ -188,6 +188,13 @@ void TestJobText::descriptions()
     if (function == FileFunction::MergeSplit)
         QCOMPARE(JobDescription(function, inMegabytes),
                  QString("Merge 3 files (1400.0h MB) and split into 12 parts named \"clips??.vob\", each 5.8h MB long."));
+
+    JobFacts single = sampleFacts();
+    single.parts = 1;
+    single.entries = 1;
+    if (function == FileFunction::MergeSplit)
+        QCOMPARE(JobDescription(function, single),
+                 QString("Merge 1 file (1000 B) and split into 1 part named \"clips??.vob\", each 100 B long."));
 }
 
 void TestJobText::wordByWordTranslation()
@@ -273,6 +280,8 @@ void TestJobText::progressTexts()
                      "01:17 min left*"));
     QCOMPARE(CountersText(FileFunction::Merge, 3, 3), QString("3 files read"));
     QCOMPARE(CountersText(FileFunction::Crc, 3, 3), QString());
+    // One of a kind is singular, in both languages.
+    QCOMPARE(CountersText(FileFunction::MergeSplit, 1, 2), QString("1 file read, 1 file written"));
 
     QCOMPARE(InitializingText(), QString("Initializing..."));
     QCOMPARE(PausedText(), QString("Process paused..."));
