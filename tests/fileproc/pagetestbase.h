@@ -11,7 +11,28 @@
 #include "support/fakeplatform.h"
 #include "support/scripteddialogs.h"
 
+#include <QFile>
+
 #include <memory>
+
+// A file's bytes, or "<missing>" when it cannot be read.
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The engine's checksum, computed bit by bit: reflected, register from 0, never inverted.
+inline quint32 rawCrc(const QByteArray &data)
+{
+    quint32 reg = 0;
+    for (const char c : data) {
+        reg ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            reg = (reg >> 1) ^ ((reg & 1) ? 0xEDB88320u : 0u);
+    }
+    return reg;
+}
 
 class PageTestBase : public QObject
 {

@@ -45,23 +45,7 @@ bool writeFile(const QString &path, const QByteArray &data)
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-// The engine's checksum: reflected table, register from 0, never inverted.
-quint32 rawCrc(const QByteArray &data)
-{
-    quint32 reg = 0;
-    for (const char c : data) {
-        reg ^= quint8(c);
-        for (int bit = 0; bit < 8; ++bit)
-            reg = (reg >> 1) ^ ((reg & 1) ? 0xEDB88320u : 0u);
-    }
-    return reg;
-}
 
 QString crcText(const QByteArray &data)
 {

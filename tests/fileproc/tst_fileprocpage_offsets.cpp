@@ -42,11 +42,6 @@ bool sparseFile(const QString &path, qint64 size)
     return file.open(QIODevice::WriteOnly) && file.resize(size);
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // A program stream whose pack headers stand 2048 bytes apart, as on a DVD.
 QByteArray dvdStream(int packs)

@@ -46,22 +46,7 @@ bool writeFile(const QString &path, const QByteArray &data)
     return writeRaw(QFile::encodeName(path), data);
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-quint32 rawCrc(const QByteArray &data)
-{
-    quint32 reg = 0;
-    for (const char c : data) {
-        reg ^= quint8(c);
-        for (int bit = 0; bit < 8; ++bit)
-            reg = (reg >> 1) ^ ((reg & 1) ? 0xEDB88320u : 0u);
-    }
-    return reg;
-}
 
 } // namespace
 
