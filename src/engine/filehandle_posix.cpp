@@ -23,6 +23,27 @@ namespace {
 
 // Linux transfers at most this much per read/write call.
 constexpr int64_t MaxChunk = 0x7ffff000;
+
+// Repeats `step(done, chunk)` (one system call moving up to `chunk` bytes) until `count` bytes have
+// moved, retrying interrupted calls. A call that moves nothing ends a read (end of file); for a write
+// it is an error, never a success. Returns 0 or the system's error code.
+template <class Step>
+int Transfer(int64_t count, int64_t &done, uint64_t &calls, bool zeroEndsIt, Step step)
+{
+    while (done < count) {
+        ++calls;
+        const ssize_t moved = step(done, size_t(std::min(count - done, MaxChunk)));
+        if (moved < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (moved == 0)
+            return zeroEndsIt ? 0 : EIO;
+        done += moved;
+    }
+    return 0;
+}
 constexpr size_t HugePageBytes = 2 * 1024 * 1024;
 
 std::atomic<FileFaultHook> g_faultHook{nullptr};
@@ -136,19 +157,8 @@ int FileHandle::Read(void *destination, int64_t count, int64_t &done)
     if (const int fault = Fault(FileCall::Read, m_name))
         return fault;
     auto *target = static_cast<uint8_t *>(destination);
-    while (done < count) {
-        ++m_calls;
-        const ssize_t got = ::read(m_fd, target + done, size_t(std::min(count - done, MaxChunk)));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return 0;
+    return Transfer(count, done, m_calls, true,
+                    [&](int64_t at, size_t chunk) { return ::read(m_fd, target + at, chunk); });
 }
 
 int FileHandle::ReadAt(void *destination, int64_t count, int64_t offset, int64_t &done)
@@ -157,20 +167,9 @@ int FileHandle::ReadAt(void *destination, int64_t count, int64_t offset, int64_t
     if (const int fault = Fault(FileCall::Read, m_name))
         return fault;
     auto *target = static_cast<uint8_t *>(destination);
-    while (done < count) {
-        ++m_calls;
-        const ssize_t got = ::pread(m_fd, target + done, size_t(std::min(count - done, MaxChunk)),
-                                    off_t(offset + done));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return 0;
+    return Transfer(count, done, m_calls, true, [&](int64_t at, size_t chunk) {
+        return ::pread(m_fd, target + at, chunk, off_t(offset + at));
+    });
 }
 
 int FileHandle::Write(const void *source, int64_t count, int64_t &done)
@@ -179,19 +178,8 @@ int FileHandle::Write(const void *source, int64_t count, int64_t &done)
     if (const int fault = Fault(FileCall::Write, m_name))
         return fault;
     const auto *data = static_cast<const uint8_t *>(source);
-    while (done < count) {
-        ++m_calls;
-        const ssize_t written = ::write(m_fd, data + done, size_t(std::min(count - done, MaxChunk)));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (written == 0)   // no progress and no reason given: never report it as success
-            return EIO;
-        done += written;
-    }
-    return 0;
+    return Transfer(count, done, m_calls, false,
+                    [&](int64_t at, size_t chunk) { return ::write(m_fd, data + at, chunk); });
 }
 
 int FileHandle::CopyFrom(FileHandle &source, int64_t offset, int64_t count, int64_t &done)
