@@ -15,6 +15,15 @@
 
 #include <memory>
 
+// Bytes that differ from position to position (and by seed), so a misplaced byte shows.
+inline QByteArray pattern(qint64 size, int seed)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        data[i] = char((i * 131 + (i >> 9) + seed * 17) & 0xFF);
+    return data;
+}
+
 // A file's bytes, or "<missing>" when it cannot be read.
 inline QByteArray readFile(const QString &path)
 {

@@ -31,14 +31,6 @@ using namespace kbx;
 
 namespace {
 
-QByteArray pattern(qint64 size, int seed)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    for (qint64 i = 0; i < size; ++i)
-        data[i] = char((i * 131 + (i >> 9) + seed * 17) & 0xFF);
-    return data;
-}
-
 bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
