@@ -5,7 +5,7 @@
 #   scripts/install-deps.sh --bench  also what the benchmarks' optional cases need (an XFS image)
 set -euo pipefail
 
-pkgs=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl-dev libdeflate-dev
+pkgs=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl-dev libdeflate-dev libisal-dev
       clang libclang-rt-14-dev ffmpeg dvdauthor
       librsvg2-bin dpkg-dev fakeroot desktop-file-utils appstream lintian
       libavformat-dev libavcodec-dev libavutil-dev libssl-dev zlib1g-dev

@@ -3,6 +3,7 @@
 // and the copy engine make on it, plus page memory for their buffers. filehandle_posix.cpp implements
 // it here; another system replaces that one file. Calls return 0 or the system's error code.
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -76,12 +77,13 @@ public:
     int SetModified(std::chrono::system_clock::time_point when);
 
     int Native() const { return m_fd; }
-    // System calls made through this object, over all its opens.
-    uint64_t Calls() const { return m_calls; }
+    // System calls made through this object, over all its opens. Counted atomically: the writer
+    // reads its output back on a second thread while it copies the next piece.
+    uint64_t Calls() const { return m_calls.load(std::memory_order_relaxed); }
 
 private:
     int m_fd = -1;
-    uint64_t m_calls = 0;
+    std::atomic<uint64_t> m_calls{0};
     std::string m_name;   // for the fault hook
 };
 

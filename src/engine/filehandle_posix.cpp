@@ -28,7 +28,7 @@ constexpr int64_t MaxChunk = 0x7ffff000;
 // moved, retrying interrupted calls. A call that moves nothing ends a read (end of file); for a write
 // it is an error, never a success. Returns 0 or the system's error code.
 template <class Step>
-int Transfer(int64_t count, int64_t &done, uint64_t &calls, bool zeroEndsIt, Step step)
+int Transfer(int64_t count, int64_t &done, std::atomic<uint64_t> &calls, bool zeroEndsIt, Step step)
 {
     while (done < count) {
         ++calls;

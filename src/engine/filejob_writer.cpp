@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <future>
 
 namespace kbx {
 
@@ -29,27 +30,58 @@ void WriteAll(TQsHugeFile &file, const uint8_t *data, int64_t count)
     }
 }
 
-// Appends `count` bytes of `source` from `offset` to `out`, inside the kernel while the system can;
-// otherwise through `scratch`: ring memory that holds these bytes (inRing), or `scratchBytes` of
-// memory that receives them a part at a time.
-// `fold`, when set, receives every byte that reached the output, in order.
 using FoldFn = std::function<void(const uint8_t *, int64_t)>;
 
-void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
-               int64_t scratchBytes, bool inRing, bool &copyRange, const FoldFn &fold)
+// The kernel copy of a piece whose checksum is wanted: what the checksum describes is what the output
+// holds, so each stretch is read back from the output and folded on a second thread while the kernel
+// copies the next one. Returns what CopyRange would for the whole piece.
+constexpr int64_t ReadBackStretch = 32 * 1024 * 1024;
+
+int64_t CopyAndReadBack(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
+                        int64_t scratchBytes, const FoldFn &fold)
 {
-    if (copyRange) {
-        const int64_t at = out.FilePos();
-        const int64_t copied = out.CopyRange(source, offset, count);
-        // What the checksum describes is what the output holds: read it back from there.
-        for (int64_t done = 0; fold && done < copied;) {
-            const int64_t step = std::min(copied - done, scratchBytes);
+    auto readBack = [&out, scratch, scratchBytes, &fold](int64_t at, int64_t length) {
+        for (int64_t done = 0; done < length;) {
+            const int64_t step = std::min(length - done, scratchBytes);
             if (out.ReadAt(scratch, step, at + done) < step)
-                throw EQsHugeFile("Unexpected end of file \"" + out.FileName() + "\": it is shorter than what was written to it.",
+                throw EQsHugeFile("Unexpected end of file \"" + out.FileName()
+                                      + "\": it is shorter than what was written to it.",
                                   HelpSystemCall);
             fold(scratch, step);
             done += step;
         }
+    };
+    const int64_t at = out.FilePos();
+    int64_t copied = 0;
+    std::future<void> folding;  // declared after readBack: it is waited for before readBack goes
+    while (copied < count) {
+        const int64_t want = std::min(count - copied, ReadBackStretch);
+        const int64_t got = out.CopyRange(source, offset + copied, want);
+        if (folding.valid())
+            folding.get();  // in order, and its failure first
+        if (got < 0)
+            return copied == 0 ? -1 : copied;
+        if (got > 0)
+            folding = std::async(std::launch::async, readBack, at + copied, got);
+        copied += got;
+        if (got < want)
+            break;
+    }
+    if (folding.valid())
+        folding.get();
+    return copied;
+}
+
+// Appends `count` bytes of `source` from `offset` to `out`, inside the kernel while the system can;
+// otherwise through `scratch`: ring memory that holds these bytes (inRing), or `scratchBytes` of
+// memory that receives them a part at a time.
+// `fold`, when set, receives every byte that reached the output, in order.
+void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
+               int64_t scratchBytes, bool inRing, bool &copyRange, const FoldFn &fold)
+{
+    if (copyRange) {
+        const int64_t copied = fold ? CopyAndReadBack(out, source, offset, count, scratch, scratchBytes, fold)
+                                    : out.CopyRange(source, offset, count);
         if (copied == count)
             return;
         if (copied < 0) {

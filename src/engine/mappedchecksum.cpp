@@ -224,9 +224,12 @@ FoldResult FoldFileRange(int fd, const std::string &name, int64_t start, int64_t
     const int threads = ThreadCount(options.threads);
     const int64_t page = sysconf(_SC_PAGESIZE);
     const int64_t window = std::max<int64_t>(page, options.window / page * page);
-    // The route for the rest: unknown until a window of each has been timed.
+    // The route for the rest: unknown until short windows of each have been timed, alternately and
+    // twice, so that one window slowed by something else does not choose for the whole file.
     enum class Route { Trying, Map, Read } route = options.forceMap ? Route::Map : Route::Trying;
-    int64_t mapCost = -1, readCost = -1;  // CPU nanoseconds per MiB
+    constexpr int TrialsEach = 2;
+    int trials = 0;
+    int64_t mapCost = -1, readCost = -1;  // the cheapest trial's CPU nanoseconds per MiB
     int64_t done = 0;
     while (done < length) {
         if (options.stop && options.stop())
@@ -234,11 +237,11 @@ FoldResult FoldFileRange(int fd, const std::string &name, int64_t start, int64_t
         const int64_t position = start + done;
         const int64_t mapStart = position / page * page;
         int64_t count = std::min(length - done, window - (position - mapStart));
-        bool useMap = route == Route::Map || (route == Route::Trying && mapCost < 0);
+        bool useMap = route == Route::Map || (route == Route::Trying && trials % 2 == 0);
         // The trial windows are short and folded on this thread alone, so its clock sees all the work.
         const bool trial = route == Route::Trying;
         if (trial)
-            count = std::min<int64_t>(count, 16 * 1024 * 1024);
+            count = std::min<int64_t>(count, 8 * 1024 * 1024);
         const int64_t cpuBefore = ThreadCpuNanoseconds();
         if (useMap) {
             const size_t mapLength = size_t(position - mapStart + count);
@@ -268,8 +271,9 @@ FoldResult FoldFileRange(int fd, const std::string &name, int64_t start, int64_t
         }
         if (trial) {
             const int64_t cost = (ThreadCpuNanoseconds() - cpuBefore) * (1 << 20) / std::max<int64_t>(count, 1);
-            (useMap ? mapCost : readCost) = cost;
-            if (mapCost >= 0 && readCost >= 0)
+            int64_t &best = useMap ? mapCost : readCost;
+            best = best < 0 ? cost : std::min(best, cost);
+            if (++trials == 2 * TrialsEach)
                 route = mapCost <= readCost ? Route::Map : Route::Read;
         }
         done += count;

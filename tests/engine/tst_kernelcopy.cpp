@@ -18,9 +18,12 @@ namespace {
 
 std::atomic<int> g_copies{0};    // kernel copies asked for into an output
 std::atomic<int> g_refuse{0};    // the code every kernel copy fails with, 0 for none
+std::atomic<int> g_readsLeft{-1}; // reads of an output that succeed before the next fails with EIO
 
 int CountCopies(FileCall call, const std::string &name)
 {
+    if (call == FileCall::Read && name.find(".out") != std::string::npos && g_readsLeft.load() >= 0)
+        return g_readsLeft.fetch_sub(1) == 0 ? EIO : 0;
     if (call != FileCall::Copy || name.find(".out") == std::string::npos)
         return 0;
     ++g_copies;
@@ -35,6 +38,7 @@ struct Counting
         SetFileFaultHook(nullptr);
         g_copies = 0;
         g_refuse = 0;
+        g_readsLeft = -1;
     }
 };
 
@@ -95,6 +99,28 @@ private slots:
         QCOMPARE(ReadFile(Path("part1.out")) + ReadFile(Path("part2.out")) + ReadFile(Path("part3.out")), src);
         QCOMPARE(ReadFile(Path("part3.out")).size(), 8 << 20);
         QCOMPARE(g_copies.load(), 5);   // a|b in part 1, b|c in part 2, c in part 3
+    }
+
+    // With a checksum the kernel copies in stretches, each read back and folded while the next is
+    // copied: the sum still covers every byte in order, and a failing read-back fails the job.
+    void checksumOfKernelCopy()
+    {
+        const QByteArray src = RandomBytes((70 << 20) + 3, 3);
+        QVERIFY(WriteFile(Path("in"), src));
+        Counting counting;
+        FileJobSettings s;
+        s.computeCrc = true;
+        TFileJob job;
+        job.StartFileJob(s, Std("in"), Std("copy.out"), src.size(), 0);
+        job.WaitUntilParked();
+        QCOMPARE(job.ErrorText(), std::string());
+        QCOMPARE(ReadFile(Path("copy.out")), src);
+        QCOMPARE(job.Checksum().Crc.load(), TableCrc(0, src));
+        QCOMPARE(g_copies.load(), 3);   // 32 + 32 + 6 MiB
+
+        g_readsLeft = 1;
+        const std::string error = Run(s, "in", "bad.out", src.size());
+        QVERIFY2(error.find("bad.out") != std::string::npos, error.c_str());
     }
 
     // Where the kernel refuses, the bytes pass through the ring a ring's worth at a time.
