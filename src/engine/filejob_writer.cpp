@@ -40,9 +40,12 @@ constexpr int64_t ReadBackStretch = 32 * 1024 * 1024;
 int64_t CopyAndReadBack(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
                         int64_t scratchBytes, const FoldFn &fold)
 {
-    auto readBack = [&out, scratch, scratchBytes, &fold](int64_t at, int64_t length) {
+    // A small buffer stays in the core's cache between the kernel's copy into it and the fold, and
+    // leaves the rest of the ring untouched.
+    const int64_t bufferBytes = std::min<int64_t>(scratchBytes, 1024 * 1024);
+    auto readBack = [&out, scratch, bufferBytes, &fold](int64_t at, int64_t length) {
         for (int64_t done = 0; done < length;) {
-            const int64_t step = std::min(length - done, scratchBytes);
+            const int64_t step = std::min(length - done, bufferBytes);
             if (out.ReadAt(scratch, step, at + done) < step)
                 throw EQsHugeFile("Unexpected end of file \"" + out.FileName()
                                       + "\": it is shorter than what was written to it.",
