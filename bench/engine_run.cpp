@@ -376,7 +376,7 @@ int main(int argc, char **argv)
         extra += " sidecar=" + sidecarPath;
     const int64_t bytes = job.Reader().TotalLength - job.Reader().Remaining.load();
     const int parts = o.settings.crcOnly ? 0 : int(job.Writer().PartsWritten.load());
-    std::printf("ok crc=%s bytes=%lld parts=%d seconds=%.3f%s\n", crc, static_cast<long long>(bytes), parts,
+    std::printf("ok crc=%s bytes=%lld parts=%d seconds=%.6f%s\n", crc, static_cast<long long>(bytes), parts,
                 seconds, extra.c_str());
     return std::fflush(stdout) == 0 ? 0 : ExitFailed;
 }

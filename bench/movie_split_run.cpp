@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
 int main(int argc, char **argv)
@@ -38,11 +40,24 @@ int main(int argc, char **argv)
 
     const auto started = std::chrono::steady_clock::now();
     TMovieSplitJob job;
+    // Woken by every change of state, so that no polling interval adds to the time.
+    std::mutex mutex;
+    std::condition_variable changed;
+    job.SetStateCallback([&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        changed.notify_all();
+    });
     job.Start(argv[4], argv[3], request);
-    while (job.CurrentState() != TMovieSplitJob::State::Finished) {
-        if (job.CurrentState() == TMovieSplitJob::State::Planned) {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (bool approved = false;;) {
+        const auto state = job.CurrentState();
+        if (state == TMovieSplitJob::State::Finished)
+            break;
+        if (state == TMovieSplitJob::State::Planned && !approved) {
+            approved = true;
             const auto existing = job.ExistingNames();
             if (!existing.empty()) {
+                lock.unlock();
                 std::printf("error: %s exists\n", existing.front().c_str());
                 job.Approve(false);
                 job.Wait();
@@ -50,14 +65,15 @@ int main(int argc, char **argv)
             }
             job.Approve(true);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        changed.wait_for(lock, std::chrono::milliseconds(50));
     }
+    lock.unlock();
     job.Wait();
     if (!job.ErrorText().empty() || job.Outcome().aborted) {
         std::printf("error: %s\n", job.Report().c_str());
         return 1;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("ok segments=%zu seconds=%.3f\n", job.Outcome().names.size(), seconds);
+    std::printf("ok segments=%zu seconds=%.6f\n", job.Outcome().names.size(), seconds);
     return 0;
 }

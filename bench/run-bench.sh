@@ -251,6 +251,13 @@ pair "split from the Files page vs engine" check_pagesplit e_pagesplit e_splitjo
 # --- copy engine rows on XFS ---------------------------------------------------------------------------
 # On a file system that shares extents the kernel copy clones instead of copying. Needs root, losetup
 # and mkfs.xfs (scripts/install-deps.sh --bench); skipped with a note otherwise.
+e_xfs_clone() { e_clone; REPORTED=$(seconds_to_us "$(field seconds)"); }
+e_xfs_split() { e_split; REPORTED=$(seconds_to_us "$(field seconds)"); }
+check_xfs_clone() {
+    check_clone
+    clean; e_clone
+    filefrag -v "$work/out" | grep -q shared || die "the clone on XFS does not share its input's extents"
+}
 xfs_rows() {
     local why=""
     if [ "$(id -u)" -ne 0 ]; then why="not root"
@@ -274,8 +281,11 @@ xfs_rows() {
     trap 'umount "$mnt" 2> /dev/null; rm -rf "$saved_work"' EXIT
     cp "$in" "$mnt/in"
     work=$mnt in=$mnt/in
-    pair "XFS: clone vs cat f > out"              check_clone e_clone p_cat   "<=" 1.00
-    pair "XFS: split ${part_mib} MiB vs split -b" check_split e_split p_split "<=" 0.50
+    # Here the kernel clones: a job takes milliseconds, less than engine-run's own start-up (it loads
+    # the checksum libraries), which a job inside the running program does not pay. So the engine side
+    # is timed by the job's own clock, and the clone must share the input's extents.
+    pair "XFS: clone vs cat f > out"              check_xfs_clone e_xfs_clone p_cat   "<=" 1.00
+    pair "XFS: split ${part_mib} MiB vs split -b" check_split     e_xfs_split p_split "<=" 0.50
     work=$saved_work in=$saved_in
     umount "$mnt"
     rm -f "$image"
@@ -389,7 +399,12 @@ while [ "$(stat -c %s "$work/movie.vob")" -lt $((movie_mib * 1048576)) ]; do
 done
 rm -f "$work/piece.vob"
 movie_size=$(stat -c %s "$work/movie.vob")
-m_split() { "$movie_bin" --count 4 "$work/out?.vob" "$work/movie.vob" > "$work/movie.out"; }
+# The split is timed by the job's own clock, as the page split is: the driver links the media libraries,
+# whose loading is not part of a split in the running program.
+m_split() {
+    "$movie_bin" --count 4 "$work/out?.vob" "$work/movie.vob" > "$work/movie.out"
+    REPORTED=$(seconds_to_us "$(sed -n 's/^ok segments=[0-9]* seconds=\([^ ]*\).*/\1/p' "$work/movie.out")")
+}
 m_cat() { cat "$work/movie.vob" > "$work/out"; }
 clean; m_split
 grep -q '^ok segments=4 ' "$work/movie.out" || die "unexpected movie-split-run output: $(cat "$work/movie.out")"
