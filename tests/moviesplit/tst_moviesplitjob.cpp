@@ -24,6 +24,28 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// An MPEG-2 pack header for `clock`, as a multiplexer writes it.
+QByteArray packHeader(uint64_t clock)
+{
+    QByteArray h("\0\0\1\xBA", 4);
+    h += char(0x44 | ((clock >> 30) & 7) << 3 | ((clock >> 28) & 3));
+    h += char((clock >> 20) & 0xFF);
+    h += char(((clock >> 15) & 0x1F) << 3 | 0x04 | ((clock >> 13) & 3));
+    h += char((clock >> 5) & 0xFF);
+    h += char((clock & 0x1F) << 3 | 0x04);
+    h += QByteArray("\x01\x89\xC3\xF8\xF8", 5);   // clock extension, mux rate, no stuffing
+    return h;
+}
+
+QByteArray packet(uint8_t stream, int length)
+{
+    QByteArray p("\0\0\1", 3);
+    p += char(stream);
+    p += char(length >> 8);
+    p += char(length & 0xFF);
+    return p + QByteArray(length, char(0xFF));
+}
+
 // One split through the job, every name approved.
 struct Run
 {
@@ -161,6 +183,43 @@ private slots:
             QVERIFY2(qAbs(duration - whole.duration) <= 0.05 * double(run.names.size()),
                      qPrintable(QStringLiteral("%1 against %2").arg(duration).arg(whole.duration)));
         }
+    }
+
+    // A long stream is walked in stretches at once. Each padding packet holds pack headers that are
+    // not packs, so a stretch's walk starts on one of them: its findings, a clock far in the future
+    // among them, must not count, and the navigation packs and duration are those of one walk.
+    void longStreamWalkedInStretches()
+    {
+        QTemporaryDir dir;
+        const QString vob = dir.filePath(QStringLiteral("long.vob"));
+        QFile f(vob);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        const int packs = 33001;   // 66 MiB, the stretch bounds inside packs
+        QByteArray decoy = packHeader(uint64_t(1) << 32) + QByteArray(50, char(0xFF));
+        for (int j = 0; j < packs; ++j) {
+            QByteArray pack = packHeader(uint64_t(j) * 1800);
+            if (j % 100 == 0) {
+                pack += packet(0xBB, 18) + packet(0xBF, 2048 - 14 - 24 - 6);
+            } else {
+                QByteArray padding = packet(0xBE, 2048 - 14 - 6);
+                for (int at : {500, 1100, 1700})
+                    padding.replace(at, decoy.size(), decoy);
+                pack += padding;
+            }
+            QCOMPARE(pack.size(), 2048);
+            QCOMPARE(f.write(pack), qint64(2048));
+        }
+        f.close();
+        SplitControl control;
+        const PsIndex index = ScanProgramStream(vob.toStdString(), control);
+        QVERIFY(index.navPacks);
+        QCOMPARE(index.cuts.size(), size_t(331));
+        for (size_t k = 0; k < index.cuts.size(); ++k) {
+            QCOMPARE(index.cuts[k].offset, int64_t(k) * 100 * 2048);
+            QCOMPARE(index.cuts[k].seconds, double(k) * 2.0);
+        }
+        QCOMPARE(index.duration, double(packs - 1) * 1800 / 90000);
+        QCOMPARE(control.done.load(), index.size);
     }
 
     void durationCutsAtNavigationPackBefore()
