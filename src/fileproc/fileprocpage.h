@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 
 class QAction;
@@ -209,6 +210,7 @@ private:
     void unlockPage();
     void finishJob();
     void checkJobParked();
+    std::chrono::nanoseconds jobDuration() const;
 
     // fileprocpage_progress.cpp
     void drawFigure();
@@ -331,6 +333,12 @@ private:
     bool m_busy = false;
     bool m_aborted = false;
     qint32 m_jobTicks = 0;
+    // The job's own duration on the steady clock (nanoseconds): the summary's time and speed come
+    // from it, not from the progress timer's ticks. The time the stop question held the job paused
+    // does not count.
+    qint64 m_jobStartNs = 0;
+    qint64 m_jobEndNs = -1;
+    qint64 m_jobPausedNs = 0;
     qint32 m_lastProgressMark = 0;
     // Own enabled flags of the controls while the page is locked for a job.
     QHash<QWidget *, bool> m_lockedStates;
