@@ -179,6 +179,9 @@ public slots:
     void joinMoveDownClick();
     void joinListClick();
     void joinListDblClick();
+    // Files and folders dropped on the join list: appended in the order dropped, a folder's files as
+    // "Add files..." adds a complete directory. Refused while a job runs.
+    void joinListDragDrop(const QStringList &paths);
     void mi_VerifyChecksumsClick();  // checksums
 
 protected:
@@ -238,6 +241,9 @@ private:
 
     // fileprocpage_join.cpp
     void tellLeftOut(const QStringList &folders);
+    // After files were added: proposes the output name from the first entry when `added`, updates the
+    // total and names the folders that could not be read.
+    void joinFilesAdded(bool added, const QStringList &leftOut);
 
     PackProbeState &m_probe;
 
