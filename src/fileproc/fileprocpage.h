@@ -92,7 +92,8 @@ public:
     // The Movies page's hand-over: takes the file as the input and selects "Split file".
     void SplitFile(const QString &fileName);
 
-    // Settings kept by the main window: "calcHex" and "OffSetting".
+    // Settings kept by the main window: "calcHex" and "OffSetting"; the last source and
+    // destination file ("FilesSource", "FilesTarget").
     bool HexDisplay() const;
     void SetHexDisplay(bool on);
     QString OffsetSetting() const;
@@ -238,6 +239,9 @@ private:
     QString checksumSummary();
     quint32 shownCrc(bool &show) const;
     VerifyReport showVerification(const QString &list);
+
+    // fileprocpage_settings.cpp: "FilesSource" and "FilesTarget".
+    void loadLastPath(const QString &key, const QString &path);
 
     // fileprocpage_join.cpp
     void tellLeftOut(const QStringList &folders);
