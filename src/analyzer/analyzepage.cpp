@@ -522,7 +522,7 @@ void TAnalyzeVOBFrame::btn_SaveLogClick()
 {
     FileDialogRequest request;
     request.title = QStringLiteral("Logdatei speichern...");
-    request.start = UserDataFile(QStringLiteral("analyseVOB.log"));
+    request.start = m_lastLog.isEmpty() ? UserDataFile(QStringLiteral("analyseVOB.log")) : m_lastLog;
     request.filter = QtFileFilter(QLatin1String(LogFilter));
     request.defaultSuffix = QStringLiteral("log");
     const QString name = Dialogs::instance().saveFileName(this, request);
@@ -535,6 +535,7 @@ void TAnalyzeVOBFrame::btn_SaveLogClick()
     }
     if (!m_log.write(file))
         ReportError(QStringLiteral("Cannot write file \"%1\". %2").arg(name, file.errorString()), this);
+    m_lastLog = name;
 }
 
 void TAnalyzeVOBFrame::FormResize()

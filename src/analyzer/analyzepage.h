@@ -49,6 +49,13 @@ public:
     void ReloadProfileList();
     void ContributionMail();
 
+    // The last source file ("AnalyzeSource") and the last log file written ("AnalyzeLog"), where the
+    // next "Save log" dialog starts.
+    QStringList SettingKeys() const override;
+    void LoadSetting(const QString &key, const TSettingsAccess &store) override;
+    void SaveSetting(const QString &key, TSettingsAccess &store) const override;
+    QString LastLogFile() const { return m_lastLog; }
+
     TOxFileEdit *ed_source = nullptr;
     QComboBox *ed_profile = nullptr;
     QPushButton *btn_research = nullptr;
@@ -107,6 +114,7 @@ private:
     bool StopRequested = false;
     bool m_running = false;
     TLogStore m_log;
+    QString m_lastLog;
 };
 
 } // namespace kbx

@@ -393,19 +393,25 @@ void TBackupPage::SetMediaSizes(const QStringList &calculatorMediaTexts)
 
 QStringList TBackupPage::SettingKeys() const
 {
-    return {QStringLiteral("copyMedium")};
+    return {QStringLiteral("copyMedium"), QStringLiteral("BackupLocation")};
 }
 
 void TBackupPage::LoadSetting(const QString &key, const TSettingsAccess &store)
 {
     if (key == QLatin1String("copyMedium") && store.Has(key))
         copyMediaSize->setCurrentText(store.Read(key));
+    // The location comes back without a search: a drive would spin up at every start. The search
+    // runs when the user asks for it.
+    else if (key == QLatin1String("BackupLocation") && store.Has(key))
+        DVDLocation->setText(store.Read(key));
 }
 
 void TBackupPage::SaveSetting(const QString &key, TSettingsAccess &store) const
 {
     if (key == QLatin1String("copyMedium"))
         store.Write(key, copyMediaSize->currentText());
+    else if (key == QLatin1String("BackupLocation"))
+        store.Write(key, DVDLocation->Text());
 }
 
 } // namespace kbx

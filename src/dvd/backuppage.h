@@ -61,7 +61,7 @@ public:
     // Content bytes of the titles in the order of the title selector.
     const QList<qint64> &TitleSizes() const { return m_titleSizes; }
 
-    // The medium size ("copyMedium").
+    // The medium size ("copyMedium") and the last location ("BackupLocation").
     QStringList SettingKeys() const override;
     void LoadSetting(const QString &key, const TSettingsAccess &store) override;
     void SaveSetting(const QString &key, TSettingsAccess &store) const override;

@@ -386,6 +386,7 @@ void TFileProcPage::connectHandlers()
     connect(joinPanel->MoveDownButton(), &QToolButton::clicked, this, &TFileProcPage::joinMoveDownClick);
     connect(joinList, &QListWidget::itemSelectionChanged, this, &TFileProcPage::joinListClick);
     connect(joinList, &QListWidget::itemDoubleClicked, this, &TFileProcPage::joinListDblClick);
+    connect(joinPanel, &TJoinPanel::pathsDropped, this, &TFileProcPage::joinListDragDrop);
 }
 
 } // namespace kbx

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 
 class QAction;
@@ -91,7 +92,8 @@ public:
     // The Movies page's hand-over: takes the file as the input and selects "Split file".
     void SplitFile(const QString &fileName);
 
-    // Settings kept by the main window: "calcHex" and "OffSetting".
+    // Settings kept by the main window: "calcHex" and "OffSetting"; the last source and
+    // destination file ("FilesSource", "FilesTarget").
     bool HexDisplay() const;
     void SetHexDisplay(bool on);
     QString OffsetSetting() const;
@@ -178,6 +180,9 @@ public slots:
     void joinMoveDownClick();
     void joinListClick();
     void joinListDblClick();
+    // Files and folders dropped on the join list: appended in the order dropped, a folder's files as
+    // "Add files..." adds a complete directory. Refused while a job runs.
+    void joinListDragDrop(const QStringList &paths);
     void mi_VerifyChecksumsClick();  // checksums
 
 protected:
@@ -209,6 +214,7 @@ private:
     void unlockPage();
     void finishJob();
     void checkJobParked();
+    std::chrono::nanoseconds jobDuration() const;
 
     // fileprocpage_progress.cpp
     void drawFigure();
@@ -234,8 +240,14 @@ private:
     quint32 shownCrc(bool &show) const;
     VerifyReport showVerification(const QString &list);
 
+    // fileprocpage_settings.cpp: "FilesSource" and "FilesTarget".
+    void loadLastPath(const QString &key, const QString &path);
+
     // fileprocpage_join.cpp
     void tellLeftOut(const QStringList &folders);
+    // After files were added: proposes the output name from the first entry when `added`, updates the
+    // total and names the folders that could not be read.
+    void joinFilesAdded(bool added, const QStringList &leftOut);
 
     PackProbeState &m_probe;
 
@@ -331,6 +343,12 @@ private:
     bool m_busy = false;
     bool m_aborted = false;
     qint32 m_jobTicks = 0;
+    // The job's own duration on the steady clock (nanoseconds): the summary's time and speed come
+    // from it, not from the progress timer's ticks. The time the stop question held the job paused
+    // does not count.
+    qint64 m_jobStartNs = 0;
+    qint64 m_jobEndNs = -1;
+    qint64 m_jobPausedNs = 0;
     qint32 m_lastProgressMark = 0;
     // Own enabled flags of the controls while the page is locked for a job.
     QHash<QWidget *, bool> m_lockedStates;

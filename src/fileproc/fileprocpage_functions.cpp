@@ -3,6 +3,7 @@
 #include "fileproc/fileprocpage.h"
 
 #include "engine/filejob.h"
+#include "common/steadyclock.h"
 #include "engine/hugefile.h"
 #include "fileproc/fileprocpage_text.h"
 #include "fileproc/jobplan.h"
@@ -318,6 +319,9 @@ void TFileProcPage::startJob(const JobPlan &plan)
 {
     lockPage();
     m_jobTicks = 0;
+    m_jobStartNs = TSteadyClock::instance().nanoseconds();
+    m_jobEndNs = -1;
+    m_jobPausedNs = 0;
     m_lastProgressMark = 0;
     progress->SetBarWidth(0);
     progress->show();
@@ -357,7 +361,9 @@ void TFileProcPage::stopBtnClick()
     if (!m_busy)
         return;
     m_job->SetPaused(true);
+    const qint64 pausedAt = TSteadyClock::instance().nanoseconds();
     const bool abort = Ask(Tr(QStringLiteral("Are you sure you want to abort file processing ?")));
+    m_jobPausedNs += TSteadyClock::instance().nanoseconds() - pausedAt;
     m_job->SetPaused(false);
     // The job may have ended while the question was open.
     if (abort && m_busy) {

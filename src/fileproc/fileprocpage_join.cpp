@@ -12,6 +12,7 @@
 #include "ui/outputname.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,17 +40,40 @@ void TFileProcPage::tellLeftOut(const QStringList &folders)
                                        + filepage::LineBreak + folders.join(filepage::LineBreak));
 }
 
-void TFileProcPage::joinAddClick()
+void TFileProcPage::joinFilesAdded(bool added, const QStringList &leftOut)
 {
-    m_addingFiles = true;
-    bool cancelled = false;
-    const QStringList leftOut = joinPanel->AddFromDialog(&cancelled);
-    if (!cancelled && joinPanel->Count() > 0)
+    if (added && joinPanel->Count() > 0)
         outputFName->setText(DefaultOutputName(outputFName->Text(), joinPanel->Entries().first()));
     m_addingFiles = false;
     labOpenPrompt->hide();
     UpdateJoinTotal();
     tellLeftOut(leftOut);
+}
+
+void TFileProcPage::joinAddClick()
+{
+    m_addingFiles = true;
+    bool cancelled = false;
+    const QStringList leftOut = joinPanel->AddFromDialog(&cancelled);
+    joinFilesAdded(!cancelled, leftOut);
+}
+
+void TFileProcPage::joinListDragDrop(const QStringList &paths)
+{
+    if (refuseWhileBusy())
+        return;
+    // The list takes files only while a merge function is chosen, as its buttons do.
+    if (!joinPanel->isEnabled() || paths.isEmpty())
+        return;
+    m_addingFiles = true;
+    QStringList leftOut;
+    for (const QString &path : paths) {
+        if (QFileInfo(path).isDir())
+            leftOut += joinPanel->AddFolder(path);
+        else
+            joinPanel->AddEntry(path, ReadableSize(path));
+    }
+    joinFilesAdded(true, leftOut);
 }
 
 void TFileProcPage::MergeFiles(const QStringList &paths)

@@ -2,6 +2,7 @@
 
 #include "fileproc/fileprocpage.h"
 
+#include "common/steadyclock.h"
 #include "engine/filejob.h"
 #include "fileproc/fileprocpage_text.h"
 #include "fileproc/joinpanel.h"
@@ -94,8 +95,15 @@ void TFileProcPage::checkJobParked()
         finishJob();
 }
 
+std::chrono::nanoseconds TFileProcPage::jobDuration() const
+{
+    const qint64 end = m_jobEndNs >= 0 ? m_jobEndNs : TSteadyClock::instance().nanoseconds();
+    return std::chrono::nanoseconds(qMax<qint64>(0, end - m_jobStartNs - m_jobPausedNs));
+}
+
 void TFileProcPage::finishJob()
 {
+    m_jobEndNs = TSteadyClock::instance().nanoseconds();
     TruncTimer->stop();
     m_parkCheck->stop();
     m_job->ReleaseBuffer();
@@ -165,7 +173,6 @@ void TFileProcPage::ShowJobSummary()
 {
     if (!m_job || !m_job->Started())
         return;
-    ++m_jobTicks;
     const JobCounters counters = countersOf(*m_job);
     const std::string error = m_job->ErrorText();
     if (!error.empty()) {
@@ -179,14 +186,14 @@ void TFileProcPage::ShowJobSummary()
         QString text = CountersText(m_jobFunction, counters.fileIndex, counters.partNumber, filepage::Translation());
         if (!text.isEmpty())
             text += QStringLiteral(", ");
-        const qint32 elapsed = qint32(qint64(m_jobTicks) * 330 / 1000);
-        fpStatus->setText(text + Tr(QStringLiteral("aborted after")) + QLatin1Char(' ') + MinSecText(elapsed)
+        fpStatus->setText(text + Tr(QStringLiteral("aborted after")) + QLatin1Char(' ')
+                          + MinSecText(WholeSeconds(jobDuration()))
                           + QStringLiteral(" min"));
         return;
     }
     bool showCrc = m_job->CrcEnabled();
     const quint32 crc = shownCrc(showCrc);
-    QString summary = SummaryText(m_jobFunction, counters, m_jobTicks, showCrc, crc, filepage::Translation());
+    QString summary = SummaryText(m_jobFunction, counters, jobDuration(), showCrc, crc, filepage::Translation());
     // A checksum over part of a file says which part.
     if (!m_jobRangeNote.isEmpty())
         summary += QStringLiteral(" (") + m_jobRangeNote + QLatin1Char(')');

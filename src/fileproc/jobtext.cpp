@@ -153,15 +153,19 @@ QString WorkingText(const TextLookup &translate)
     return Translated(translate, QStringLiteral("Working")) + QStringLiteral("...");
 }
 
-QString SummaryText(FileFunction function, const JobCounters &counters, qint32 jobTicks, bool showCrc,
-                    quint32 crc, const TextLookup &translate)
+qint32 WholeSeconds(std::chrono::nanoseconds duration)
 {
-    const double seconds = jobTicks * 0.33;
-    const qint32 elapsed = qint32(qint64(jobTicks) * 330 / 1000);
+    return qint32(std::chrono::duration_cast<std::chrono::seconds>(duration).count());
+}
+
+QString SummaryText(FileFunction function, const JobCounters &counters, std::chrono::nanoseconds duration,
+                    bool showCrc, quint32 crc, const TextLookup &translate)
+{
+    const double seconds = std::chrono::duration<double>(duration).count();
     QString text = CountersText(function, counters.fileIndex, counters.partNumber, translate);
     if (!text.isEmpty())
         text += QStringLiteral(", ");
-    text += Translated(translate, QStringLiteral("completed in")) + " " + MinSecText(elapsed) + " min ("
+    text += Translated(translate, QStringLiteral("completed in")) + " " + MinSecText(WholeSeconds(duration)) + " min ("
         + SpeedText(counters.readerTotal, seconds) + " MB/s)";
     if (showCrc)
         text += ", CRC32: " + PadLeft(HexText(crc), 8, QLatin1Char('0'));

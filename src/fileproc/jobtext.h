@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 namespace kbx {
 
 // What a description shows. Names are full; the description uses their file-name parts.
@@ -69,9 +71,11 @@ QString ProgressText(FileFunction function, const JobCounters &counters, const P
 QString InitializingText(const TextLookup &translate = {});
 QString PausedText(const TextLookup &translate = {});
 QString WorkingText(const TextLookup &translate = {});
-// The completion line; `jobTicks` already counts the summary's own tick. The speed uses the
-// reader's full 64-bit length; the CRC is appended when `showCrc`.
-QString SummaryText(FileFunction function, const JobCounters &counters, qint32 jobTicks, bool showCrc,
-                    quint32 crc, const TextLookup &translate = {});
+// The completion line over the job's measured duration. The speed uses the reader's full 64-bit
+// length; the CRC is appended when `showCrc`.
+QString SummaryText(FileFunction function, const JobCounters &counters, std::chrono::nanoseconds duration,
+                    bool showCrc, quint32 crc, const TextLookup &translate = {});
+// Whole seconds of a duration, as the "mm:ss" texts show it.
+qint32 WholeSeconds(std::chrono::nanoseconds duration);
 
 } // namespace kbx

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <iterator>
+
 namespace kbx {
 
 namespace {
@@ -61,6 +63,31 @@ qint64 JoinEntrySize(const QString &entry)
     bool ok = false;
     const qint64 size = entry.mid(equals + 1).trimmed().toLongLong(&ok);
     return ok ? size : 0;
+}
+
+QString ReadableSizeText(qint64 size, const QLocale &locale)
+{
+    if (size < 0)
+        return QString();
+    if (size < 1024)
+        return QString::number(size) + QStringLiteral(" B");
+    static const char *const Units[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+    // The unit is chosen after rounding, so that 1023.96 KB reads "1 MB", not "1024 KB".
+    double value = double(size) / 1024;
+    std::size_t unit = 0;
+    while (Nearest(value * 10) >= 10240 && unit + 1 < std::size(Units)) {
+        value /= 1024;
+        ++unit;
+    }
+    return tenthsText(Nearest(value * 10), locale) + QLatin1Char(' ') + QLatin1String(Units[unit]);
+}
+
+QString JoinEntryCaption(const QString &entry, const QLocale &locale, const TextLookup &translate)
+{
+    const qint64 size = JoinEntrySize(entry);
+    const QString sizeText = size < 0 ? Translated(translate, QStringLiteral("unreadable"))
+                                      : ReadableSizeText(size, locale);
+    return FileNamePart(JoinEntryPath(entry)) + QStringLiteral(" \u2014 ") + sizeText;
 }
 
 qint64 JoinSizeOf(const QStringList &entries, const QList<bool> &selected, bool selectedOnly, int *count)

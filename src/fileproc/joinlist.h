@@ -20,6 +20,12 @@ QString JoinEntryPath(const QString &entry);
 // The value after the last "="; an entry without a number there counts 0.
 qint64 JoinEntrySize(const QString &entry);
 
+// A size for reading: "512 B", "1.4 KB", "700 MB", "4.4 GB" (binary units, one decimal at most,
+// none when whole, in the locale's notation). Negative sizes give an empty text.
+QString ReadableSizeText(qint64 size, const QLocale &locale);
+// How the join list shows an entry: "movie.vob — 1.4 GB", or "unreadable" (size -1).
+QString JoinEntryCaption(const QString &entry, const QLocale &locale, const TextLookup &translate = {});
+
 // The sorted join list's order: runs of digits compare by their value, so "part2" comes before
 // "part10" and the parts of a title are merged 1, 2, ..., 10; everything else compares as text.
 bool JoinEntryLess(const QString &a, const QString &b);

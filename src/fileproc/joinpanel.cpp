@@ -7,12 +7,15 @@
 #include "ui/dialogs.h"
 #include "ui/named.h"
 
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QLocale>
+#include <QMimeData>
 #include <QSignalBlocker>
 #include <QToolButton>
+#include <QUrl>
 
 namespace kbx {
 
@@ -23,12 +26,20 @@ const QString AddFilter = QStringLiteral(
     "Complete directory (select any file)|*.*");
 constexpr int DirectoryFilter = 2;
 
-// An entry of the join list, sorted by JoinEntryLess rather than by plain text.
+// An entry of the join list, sorted by JoinEntryLess over the entries rather than by what it shows.
 class JoinItem : public QListWidgetItem
 {
 public:
-    using QListWidgetItem::QListWidgetItem;
-    bool operator<(const QListWidgetItem &other) const override { return JoinEntryLess(text(), other.text()); }
+    explicit JoinItem(const QString &entry)
+        : QListWidgetItem(JoinEntryCaption(entry, QLocale(), filepage::Translation()))
+    {
+        setData(TJoinPanel::EntryRole, entry);
+        setToolTip(JoinEntryPath(entry));
+    }
+    bool operator<(const QListWidgetItem &other) const override
+    {
+        return JoinEntryLess(TJoinPanel::EntryOf(this), TJoinPanel::EntryOf(&other));
+    }
 };
 
 QToolButton *panelButton(QWidget *parent, const char *name, const QString &caption, const QString &hint)
@@ -53,6 +64,10 @@ TJoinPanel::TJoinPanel(QWidget *parent)
     joinList->setSortingEnabled(true);
     joinList->setMinimumHeight(60);
     joinList->setToolTip(QStringLiteral("select files to compute their concatenated size"));
+    // Drops land on the viewport; the list's own drop handling knows only its internal moves.
+    joinList->setAcceptDrops(true);
+    joinList->viewport()->setAcceptDrops(true);
+    joinList->viewport()->installEventFilter(this);
 
     joinAdd = panelButton(this, "joinAdd", QStringLiteral("+"), QStringLiteral("Add element"));
     joinRemove = panelButton(this, "joinRemove", QStringLiteral("\u2212"), QStringLiteral("Remove element"));
@@ -76,6 +91,12 @@ TJoinPanel::TJoinPanel(QWidget *parent)
     row->addLayout(buttons);
 }
 
+QString TJoinPanel::EntryOf(const QListWidgetItem *item)
+{
+    const QVariant entry = item->data(EntryRole);
+    return entry.isValid() ? entry.toString() : item->text();
+}
+
 int TJoinPanel::Count() const
 {
     return joinList->count();
@@ -86,7 +107,7 @@ QStringList TJoinPanel::Entries() const
     QStringList entries;
     entries.reserve(joinList->count());
     for (int i = 0; i < joinList->count(); ++i)
-        entries << joinList->item(i)->text();
+        entries << EntryOf(joinList->item(i));
     return entries;
 }
 
@@ -120,7 +141,7 @@ QStringList TJoinPanel::AddFromDialog(bool *cancelled)
     const QStringList filters = request.filter.split(QStringLiteral(";;"));
     request.selectedFilter = filters.value(0);
     if (joinList->count() > 0)
-        request.start = FolderPart(JoinEntryPath(joinList->item(joinList->count() - 1)->text()));
+        request.start = FolderPart(JoinEntryPath(EntryOf(joinList->item(joinList->count() - 1))));
     QString chosenFilter;
     const QStringList names = Dialogs::instance().openFileNames(window(), request, &chosenFilter);
     *cancelled = names.isEmpty();
@@ -189,6 +210,48 @@ bool TJoinPanel::MoveFirstSelected(bool up)
     joinList->item(first)->setSelected(false);
     item->setSelected(true);
     return true;
+}
+
+QStringList TJoinPanel::DroppedPaths(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+bool TJoinPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != joinList->viewport())
+        return QGroupBox::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDropEvent *>(event);
+        if (isEnabled() && !DroppedPaths(drag->mimeData()).isEmpty())
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QStringList paths = DroppedPaths(drop->mimeData());
+        if (paths.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        emit pathsDropped(paths);
+        return true;
+    }
+    default:
+        return QGroupBox::eventFilter(watched, event);
+    }
 }
 
 void TJoinPanel::UpdateHint()

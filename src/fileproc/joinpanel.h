@@ -8,6 +8,8 @@
 #include <QStringList>
 
 class QListWidget;
+class QMimeData;
+class QListWidgetItem;
 class QToolButton;
 
 namespace kbx {
@@ -17,6 +19,11 @@ class TJoinPanel : public QGroupBox
     Q_OBJECT
 public:
     explicit TJoinPanel(QWidget *parent = nullptr);
+
+    // An item shows the file's name and size; its entry ("path"=size, as the job and the hint read
+    // it) is kept under this role. An item without one is an entry in its text.
+    static constexpr int EntryRole = Qt::UserRole;
+    static QString EntryOf(const QListWidgetItem *item);
 
     QListWidget *List() const { return joinList; }
     QToolButton *AddButton() const { return joinAdd; }
@@ -47,6 +54,17 @@ public:
     // The first selected entry swaps places with its neighbour; false when nothing moved.
     bool MoveFirstSelected(bool up);
     void UpdateHint();
+
+    // The local files and folders of a drop (text/uri-list), in the order dropped; other URLs are
+    // left out.
+    static QStringList DroppedPaths(const QMimeData *data);
+
+signals:
+    // Files or folders from a file manager were dropped on the list; the page decides what to add.
+    void pathsDropped(const QStringList &paths);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QListWidget *joinList = nullptr;

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -198,6 +199,26 @@ QList<int> TIFOEditPage::selectedFiles() const
 QString TIFOEditPage::folderText() const
 {
     return IFO_Source->Text().trimmed();
+}
+
+QStringList TIFOEditPage::SettingKeys() const
+{
+    return {QStringLiteral("EditFolder")};
+}
+
+void TIFOEditPage::LoadSetting(const QString &key, const TSettingsAccess &store)
+{
+    if (key != QLatin1String("EditFolder") || !store.Has(key))
+        return;
+    IFO_Source->setText(store.Read(key));
+    if (!folderText().isEmpty() && QFileInfo(folderText()).isDir())
+        IFO_SourceButtonClick();
+}
+
+void TIFOEditPage::SaveSetting(const QString &key, TSettingsAccess &store) const
+{
+    if (key == QLatin1String("EditFolder"))
+        store.Write(key, IFO_Source->Text());
 }
 
 void TIFOEditPage::updateStartEnabled()

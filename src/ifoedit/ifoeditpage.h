@@ -42,6 +42,11 @@ public:
 
     QString StatusText(int panel) const;
 
+    // The last source folder ("EditFolder"), listed again at start-up when it is still there.
+    QStringList SettingKeys() const override;
+    void LoadSetting(const QString &key, const TSettingsAccess &store) override;
+    void SaveSetting(const QString &key, TSettingsAccess &store) const override;
+
     TOxFileEdit *IFO_Source = nullptr;
     QListWidget *IFO_Files = nullptr;
     QListWidget *IFO_Actions = nullptr;

@@ -31,6 +31,8 @@ const char *const kLoadOrder[] = {
     "ATracks", "Number", "LockAspect", "Align", "Normalize", "Aspect", "DimX", "DimY", "copyMedium",
     "sheet", "CheckSeconds", "CheckPercent", "CheckTimeOut", "CheckRunProgram", "OffSetting", "CheckAction",
     "HashKinds", "Sidecar",
+    // The pages' last paths; the Files source comes before its destination, which it would propose.
+    "FilesSource", "FilesTarget", "BackupLocation", "EditFolder", "AnalyzeSource", "AnalyzeLog",
 };
 
 const char *const kSaveOrder[] = {
@@ -38,6 +40,7 @@ const char *const kSaveOrder[] = {
     "PAL", "AVI", "PCM", "MultiDisc", "ATracks", "Number", "LockAspect", "Align", "Normalize",
     "Aspect", "DimX", "DimY", "CheckSeconds", "CheckPercent", "CheckTimeOut", "CheckAction",
     "OffSetting", "CheckRunProgram", "HashKinds", "Sidecar",
+    "FilesSource", "FilesTarget", "BackupLocation", "EditFolder", "AnalyzeSource", "AnalyzeLog",
 };
 
 const QString kHelp = QStringLiteral("help");

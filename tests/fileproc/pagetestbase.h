@@ -11,7 +11,12 @@
 #include "support/fakeplatform.h"
 #include "support/scripteddialogs.h"
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QFile>
+#include <QListWidget>
+#include <QMimeData>
+#include <QUrl>
 
 #include <memory>
 
@@ -77,6 +82,26 @@ protected:
     T *control(const char *name) const
     {
         return m_page->findChild<T *>(QString::fromLatin1(name));
+    }
+
+    // A file manager's drag entering the join list and, when `drop`, its drop there; true when the
+    // list took it. As in a real drag, a drop goes only where the entering was accepted.
+    bool dropOnJoinList(const QList<QUrl> &urls, bool drop = true) const
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QWidget *target = control<QListWidget>("joinList")->viewport();
+        const QPoint at(5, 5);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted() || !drop) {
+            QDragLeaveEvent leave;
+            QApplication::sendEvent(target, &leave);
+            return enter.isAccepted();
+        }
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &dropped);
+        return dropped.isAccepted();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -6,6 +6,7 @@
 #include "fileproc/fileprocpage.h"
 #include "support/fakeplatform.h"
 #include "ui/fileedit.h"
+#include "support/fakesteadyclock.h"
 #include "support/scripteddialogs.h"
 
 #include <QAction>
@@ -60,6 +61,7 @@ private slots:
     void truncateCutsInPlace();
     void truncateFailureIsReported();
     void cloneCopiesTheRangeAndShowsSummary();
+    void summaryTimesTheWholeJob();
     void crcOnlyWritesNothing();
     void mergeConcatenates();
     void splitWritesNumberedParts();
@@ -293,6 +295,39 @@ void TestFileProcPage::cloneCopiesTheRangeAndShowsSummary()
     QVERIFY(control<QRadioButton>("splitRadio")->isEnabled());
     QVERIFY(!control<QTimer>("TruncTimer")->isActive());
     QVERIFY(control<QWidget>("progress")->isHidden());
+}
+
+void TestFileProcPage::summaryTimesTheWholeJob()
+{
+    // The job's time comes from the steady clock, started with the job and read when it ends: a
+    // job that ends within one progress tick is no longer timed as one tick (0.33 s).
+    ManualSteadyClock clock;
+    const QByteArray data = pattern(5 << 20, 6);
+    QVERIFY(writeFile(path("src.bin"), data));
+    openInput(path("src.bin"));
+    choose("cloneRadio");
+    setOutput(path("copy.bin"));
+    QSignalSpy finished(m_page.get(), &TFileProcPage::jobFinished);
+    control<QPushButton>("startBtn")->click();
+    QVERIFY(m_page->IsBusy());
+    clock.advance(2'000'000'000);
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(readFile(path("copy.bin")), data);
+    QCOMPARE(status(), "completed in 00:02 min (2.50 MB/s), CRC32: " + crcText(data));
+
+    // The time the stop question held the job paused is not the job's.
+    QFile big(path("big.bin"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(512) << 20));
+    big.close();
+    openInput(path("big.bin"));
+    setOutput(path("copy2.bin"));
+    control<QPushButton>("startBtn")->click();
+    QVERIFY(m_page->IsBusy());
+    clock.advance(1'500'000'000);
+    m_dialogs->answer(QMessageBox::Yes, [&clock] { clock.advance(90'000'000'000); });
+    control<QPushButton>("stopBtn")->click();
+    QVERIFY(finished.wait(60000));
+    QVERIFY2(status().endsWith("aborted after 00:01 min"), qPrintable(status()));
 }
 
 void TestFileProcPage::crcOnlyWritesNothing()

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 
 #include <memory>
 
@@ -47,6 +48,9 @@ private slots:
     void removeAndTotal();
     void moveOnlyTheFirstSelected();
     void handOverFromTheDvdPage();
+    void droppedFilesAndFoldersAreAppended();
+    void dropNeedsAMergeFunction();
+    void entriesShowNameAndSize();
 
 private:
     QListWidget *list() const { return control<QListWidget>("joinList"); }
@@ -220,6 +224,84 @@ void TestFileProcPageJoin::handOverFromTheDvdPage()
     QCOMPARE(m_page->DefaultOutputName(QString(), "\"" + path("x/movie.vob") + "\"=5"), path("x/KBX_movie.vob"));
     QVERIFY(control<QWidget>("joinPanel")->isEnabled());
     QVERIFY(!control<QWidget>("inputFName")->isEnabled());
+}
+
+void TestFileProcPageJoin::droppedFilesAndFoldersAreAppended()
+{
+    QDir root(m_dir->path());
+    QVERIFY(root.mkpath("tree/sub"));
+    for (const char *name : {"c.vob", "a.vob", "tree/z.vob", "tree/sub/m.vob", "tree/b.vob"})
+        QVERIFY(writeBytes(path(name), 100));
+    QStringList folder;
+    listLikeTheFileSystem(path("tree"), folder);
+    click("joinSort");
+    m_dialogs->chooseFiles({path("a.vob")});
+    click("joinAdd");
+
+    // Only local names count: a drag of web links alone is not taken.
+    QVERIFY(!dropOnJoinList({QUrl("https://example.org/x.vob")}, false));
+    QVERIFY(!dropOnJoinList({QUrl("https://example.org/x.vob")}));
+    QCOMPARE(entries().size(), 1);
+    QVERIFY(dropOnJoinList({QUrl::fromLocalFile(path("c.vob"))}, false));
+
+    // Appended in the order dropped; the folder's files as "Add files..." lists a whole directory.
+    QVERIFY(dropOnJoinList({QUrl::fromLocalFile(path("c.vob")), QUrl("ftp://example.org/y.vob"),
+                            QUrl::fromLocalFile(path("tree")), QUrl::fromLocalFile(path("a.vob"))}));
+    QStringList paths;
+    for (const QString &entry : entries())
+        paths << entry.section('"', 1, 1);
+    QCOMPARE(paths, QStringList({path("a.vob"), path("c.vob")}) + folder + QStringList({path("a.vob")}));
+    QCOMPARE(entries().at(1), "\"" + path("c.vob") + "\"=100");
+    QCOMPARE(m_page->JoinTotal(), 600);
+    QCOMPARE(control<TOxFileEdit>("outputFName")->Text(), path("KBX_a.vob"));
+
+    // A folder that cannot be read is named, and the rest is still added.
+    QVERIFY(root.mkpath("locked"));
+    QVERIFY(QFile::setPermissions(path("locked"), QFileDevice::Permissions()));
+    const bool privileged = QDir(path("locked")).isReadable();
+    if (!privileged)
+        m_dialogs->answer(QMessageBox::Ok);
+    QVERIFY(dropOnJoinList({QUrl::fromLocalFile(path("locked")), QUrl::fromLocalFile(path("c.vob"))}));
+    QVERIFY(QFile::setPermissions(path("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                      | QFileDevice::ExeOwner));
+    if (!privileged)
+        QVERIFY2(m_dialogs->texts().last().endsWith(path("locked")), qPrintable(m_dialogs->texts().last()));
+    QCOMPARE(entries().last(), "\"" + path("c.vob") + "\"=100");
+    QCOMPARE(m_page->JoinTotal(), 700);
+}
+
+void TestFileProcPageJoin::dropNeedsAMergeFunction()
+{
+    QVERIFY(writeBytes(path("a.vob"), 10));
+    control<QRadioButton>("splitRadio")->click();
+    QVERIFY(!dropOnJoinList({QUrl::fromLocalFile(path("a.vob"))}, false));
+    dropOnJoinList({QUrl::fromLocalFile(path("a.vob"))});
+    QVERIFY(entries().isEmpty());
+    QVERIFY(m_dialogs->shown().isEmpty());
+}
+
+void TestFileProcPageJoin::entriesShowNameAndSize()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath("x=1"));
+    QVERIFY(writeBytes(path("x=1/part10.vob"), 1503238553) && writeBytes(path("part2.vob"), 700));
+    m_page->MergeFiles({path("x=1/part10.vob"), path("part2.vob"), path("gone.vob")});
+    // Shown: the name and a readable size; kept: the entry the job, the total and the sorting read.
+    QStringList shown, tips;
+    for (int row = 0; row < list()->count(); ++row) {
+        shown << list()->item(row)->text();
+        tips << list()->item(row)->toolTip();
+    }
+    // Sorted by the entries (the full paths), not by what the rows show.
+    QCOMPARE(shown, QStringList({QString::fromUtf8("gone.vob \u2014 unreadable"),
+                                 QString::fromUtf8("part2.vob \u2014 700 B"),
+                                 QString::fromUtf8("part10.vob \u2014 1.4 GB")}));
+    QCOMPARE(tips, QStringList({path("gone.vob"), path("part2.vob"), path("x=1/part10.vob")}));
+    QCOMPARE(entries(), QStringList({"\"" + path("gone.vob") + "\"=-1", "\"" + path("part2.vob") + "\"=700",
+                                     "\"" + path("x=1/part10.vob") + "\"=1503238553"}));
+    QCOMPARE(list()->item(2)->data(Qt::UserRole).toString(), entries().at(2));
+    QCOMPARE(m_page->JoinTotal(), 1503239252);
+    select({2});
+    QCOMPARE(list()->toolTip(), QString("1503238553 Bytes (1433.6 MB) in 1 files selected"));
 }
 
 QTEST_MAIN(TestFileProcPageJoin)

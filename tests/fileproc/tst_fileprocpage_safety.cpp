@@ -205,6 +205,13 @@ void TestFileProcSafety::handOversWaitForTheJob()
     m_page->SplitFile(path("a.bin"));
     m_page->OpenInputFile(path("a.bin"));
     QCOMPARE(m_dialogs->shown().size(), shown + 3);
+    // A drop from a file manager is refused as well: the list is locked and takes no drag.
+    QVERIFY(!dropOnJoinList({QUrl::fromLocalFile(path("a.bin"))}, false));
+    QVERIFY(!dropOnJoinList({QUrl::fromLocalFile(path("a.bin"))}));
+    QCOMPARE(m_dialogs->shown().size(), shown + 3);
+    // Should one reach the handler all the same, it says why it waits, as the hand-overs do.
+    QVERIFY(QMetaObject::invokeMethod(m_page.get(), "joinListDragDrop", Q_ARG(QStringList, {path("a.bin")})));
+    QCOMPARE(m_dialogs->shown().size(), shown + 4);
     QVERIFY(m_dialogs->texts().last().contains("processing"));
     QCOMPARE(control<QListWidget>("joinList")->count(), 0);
     QCOMPARE(control<TOxFileEdit>("inputFName")->Text(), path("big.bin"));

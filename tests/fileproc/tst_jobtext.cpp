@@ -58,6 +58,7 @@ private slots:
     void progressFigures();
     void progressTexts();
     void summaries();
+    void summarySpeedIsTheMeasuredOne();
 };
 
 void TestJobText::partCountAndMask_data()
@@ -290,19 +291,43 @@ void TestJobText::progressTexts()
 
 void TestJobText::summaries()
 {
+    using std::chrono::milliseconds;
     JobCounters c;
     c.readerTotal = 671500000;
     c.fileIndex = 3;
     c.partNumber = 3;
-    QCOMPARE(SummaryText(FileFunction::MergeSplit, c, 197, true, 0x0A1B2C3D),
+    QCOMPARE(SummaryText(FileFunction::MergeSplit, c, milliseconds(65010), true, 0x0A1B2C3D),
              QString("3 files read, 2 files written, completed in 01:05 min (9.85 MB/s), CRC32: 0A1B2C3D"));
 
     // The speed comes from the whole 64-bit length: 5 GiB, not its low 32 bits.
     JobCounters big;
     big.readerTotal = 5 * GiB;
-    QCOMPARE(SummaryText(FileFunction::Clone, big, 197, false, 0), QString("completed in 01:05 min (78.75 MB/s)"));
-    QCOMPARE(SummaryText(FileFunction::Crc, big, 197, true, 0x1A2B3C),
+    QCOMPARE(SummaryText(FileFunction::Clone, big, milliseconds(65010), false, 0),
+             QString("completed in 01:05 min (78.75 MB/s)"));
+    QCOMPARE(SummaryText(FileFunction::Crc, big, milliseconds(65010), true, 0x1A2B3C),
              QString("completed in 01:05 min (78.75 MB/s), CRC32: 001A2B3C"));
+}
+
+void TestJobText::summarySpeedIsTheMeasuredOne()
+{
+    using std::chrono::milliseconds;
+    using std::chrono::nanoseconds;
+    // 60 MB jobs that each ended within one 330 ms progress tick used to show the same 173.39 MB/s.
+    JobCounters c;
+    c.readerTotal = 60000000;
+    QCOMPARE(SummaryText(FileFunction::Clone, c, milliseconds(100), false, 0),
+             QString("completed in 00:00 min (572.20 MB/s)"));
+    QCOMPARE(SummaryText(FileFunction::Clone, c, milliseconds(250), false, 0),
+             QString("completed in 00:00 min (228.88 MB/s)"));
+    QCOMPARE(SummaryText(FileFunction::Clone, c, milliseconds(1234), false, 0),
+             QString("completed in 00:01 min (46.36 MB/s)"));
+    // Whole seconds and hundredths, cut rather than rounded up.
+    QCOMPARE(SummaryText(FileFunction::Clone, c, nanoseconds(59999999999), false, 0),
+             QString("completed in 00:59 min (0.95 MB/s)"));
+    QCOMPARE(WholeSeconds(milliseconds(3725999)), 3725);
+    // A job too short to measure shows no speed rather than a division by zero.
+    QCOMPARE(SummaryText(FileFunction::Clone, c, nanoseconds(0), false, 0),
+             QString("completed in 00:00 min (0.00 MB/s)"));
 }
 
 QTEST_GUILESS_MAIN(TestJobText)

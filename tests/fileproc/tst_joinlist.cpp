@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <limits>
 
 
 using namespace kbx;
@@ -32,6 +33,7 @@ private slots:
     void entriesBuildAndParse();
     void sizesOfAllOrSelected();
     void hintText();
+    void readableSizes();
     void defaultOutputName_data();
     void defaultOutputName();
     void folderWalkKeepsDirectoryOrder();
@@ -93,6 +95,29 @@ void TestJoinList::hintText()
     const TextLookup tr = [](const QString &s) { return "[" + s + "]"; };
     QCOMPARE(JoinHintText(entries, {true}, c, tr), QString("1073741824 Bytes (1024 MB) in 1 [files selected]"));
     QCOMPARE(JoinHintText(entries, {}, c, tr), QString("[select files to compute their concatenated size]"));
+}
+
+void TestJoinList::readableSizes()
+{
+    const QLocale c(QLocale::C);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    QCOMPARE(ReadableSizeText(0, c), QString("0 B"));
+    QCOMPARE(ReadableSizeText(1023, c), QString("1023 B"));
+    QCOMPARE(ReadableSizeText(1024, c), QString("1 KB"));
+    QCOMPARE(ReadableSizeText(1536, german), QString("1,5 KB"));
+    // The unit follows the rounded value: just below 1 MiB is "1 MB", not "1024 KB".
+    QCOMPARE(ReadableSizeText(1048575, c), QString("1 MB"));
+    QCOMPARE(ReadableSizeText(1048575 - 52, c), QString("1023.9 KB"));
+    QCOMPARE(ReadableSizeText(1503238553, c), QString("1.4 GB"));
+    QCOMPARE(ReadableSizeText(qint64(4700000000), german), QString("4,4 GB"));
+    QCOMPARE(ReadableSizeText(std::numeric_limits<qint64>::max(), c), QString("8 EB"));
+    QCOMPARE(ReadableSizeText(-1, c), QString());
+
+    QCOMPARE(JoinEntryCaption(JoinEntryText("/dvd/VIDEO_TS/VTS_01_1.VOB", 1073709056), c),
+             QString::fromUtf8("VTS_01_1.VOB \u2014 1 GB"));
+    QCOMPARE(JoinEntryCaption(JoinEntryText("/v/a=b.vob", -1), c,
+                              [](const QString &text) { return text + '*'; }),
+             QString::fromUtf8("a=b.vob \u2014 unreadable*"));
 }
 
 void TestJoinList::defaultOutputName_data()

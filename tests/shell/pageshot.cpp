@@ -7,6 +7,7 @@
 //   kinbox-pageshot calc|files|cpu -               (the page as it starts)
 //   kinbox-pageshot power shutdown|forced          (the CPU page runs that alarm action after a second)
 //   kinbox-pageshot job <file>                     (the Files page computes the file's checksum)
+//   kinbox-pageshot merge <file> [file...]         (the Files page's merge list holds the files)
 // The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds; KINBOX_PAGESHOT_LANGUAGE
 // names a language file to translate the window with first.
 
@@ -94,6 +95,9 @@ int main(int argc, char **argv)
         files->findChild<QRadioButton *>(QStringLiteral("crcRadio"))->click();
         files->OpenInputFile(path);
         QTimer::singleShot(500, files, [files] { QMetaObject::invokeMethod(files, "startBtnClick"); });
+    } else if (page == QLatin1String("merge")) {
+        window.ShowPage(TForm1::FileProc);
+        window.FilesPage()->MergeFiles(args.mid(2));
     } else {
         const QStringList plain{QString(), QStringLiteral("calc"), QStringLiteral("files"), QStringLiteral("cpu"),
                                 QString(), QString(), QStringLiteral("analyze")};

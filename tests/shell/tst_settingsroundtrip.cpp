@@ -1,19 +1,25 @@
 // Every stored value of every page, changed away from its default, written by a real main window's
 // close step and read back by the next window's start-up.
 
+#include "analyzer/analyzepage.h"
 #include "calc/calcpage.h"
 #include "dvd/backuppage.h"
 #include "fileproc/fileprocpage.h"
+#include "ifoedit/ifoeditpage.h"
 #include "monitor/cpumonpage.h"
 #include "shell/pref.h"
 #include "shell/tform1.h"
+#include "support/scripteddialogs.h"
 #include "ui/fileedit.h"
 #include "windowtestenv.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
@@ -51,8 +57,27 @@ QMap<QString, QString> StoredSettings()
 const QString kProgram = QStringLiteral("/opt/tools/run it; now.sh");
 const QString kAudio = QStringLiteral("  88 KB (22 kHz stereo)");
 
+// The last paths of the Files, Backup, Edit and Analyze pages, all inside the test's folder.
+struct LastPaths
+{
+    QString filesSource, filesTarget, backupLocation, editFolder, analyzeSource, analyzeLog;
+};
+
+LastPaths MakeLastPaths(const QString &folder)
+{
+    const LastPaths paths{folder + "/in put.bin", folder + "/joined ??.bin", folder + "/dvd",
+                          folder + "/dvd/VIDEO_TS", folder + "/movie.vob", folder + "/walk.log"};
+    QFile source(paths.filesSource);
+    if (!QDir(folder).mkpath("dvd/VIDEO_TS") || !source.open(QIODevice::WriteOnly) || !source.resize(5000))
+        qFatal("cannot write the test's files");
+    QFile ifo(paths.editFolder + "/VIDEO_TS.IFO");
+    if (!ifo.open(QIODevice::WriteOnly) || !ifo.resize(2048))
+        qFatal("cannot write the test's files");
+    return paths;
+}
+
 // Changes every stored choice of every page away from what a new window starts with.
-void ChangeEverything(TForm1 &form)
+void ChangeEverything(TForm1 &form, const LastPaths &paths, ScriptedDialogs &dialogs)
 {
     form.FilesPage()->SetHexDisplay(true);
     form.FilesPage()->SetOffsetSetting(QStringLiteral("button"));
@@ -87,6 +112,17 @@ void ChangeEverything(TForm1 &form)
     Control<TOxFileEdit>(cpu, "Check_RunFile")->setText(kProgram);
     Control<QComboBox>(cpu, "Check_Action")->setCurrentIndex(2);
 
+    form.FilesPage()->OpenInputFile(paths.filesSource);
+    Control<TOxFileEdit>(form.FilesPage(), "outputFName")->setText(paths.filesTarget);
+    Control<TOxFileEdit>(form.BackupPage(), "DVDLocation")->setText(paths.backupLocation);
+    auto *edit = form.findChild<TIFOEditPage *>();
+    edit->IFO_Source->setText(paths.editFolder);
+    edit->IFO_SourceButtonClick();
+    auto *analyze = form.findChild<TAnalyzeVOBFrame *>();
+    analyze->ed_source->setText(paths.analyzeSource);
+    dialogs.chooseFile(paths.analyzeLog);
+    analyze->btn_SaveLogClick();
+
     form.ShowPage(TForm1::IFOedit);
     form.findChild<QToolButton *>(QStringLiteral("btn_oHelp"))->setChecked(true);
 }
@@ -106,13 +142,15 @@ private slots:
 
     void everyValueOfEveryPage()
     {
+        ScriptedDialogs dialogs;
+        const LastPaths paths = MakeLastPaths(m_env->dir().path());
         QMap<QString, QString> defaults;
         {
             TForm1 form(nullptr, false);
             QCOMPARE(form.Pref()->Problems(), QStringList());
             form.Pref()->Save();
             defaults = StoredSettings();
-            ChangeEverything(form);
+            ChangeEverything(form, paths, dialogs);
             form.resize(700, 520);
             form.move(30, 40);
             QVERIFY(form.close());
@@ -125,7 +163,10 @@ private slots:
             {"LockAspect", "0"}, {"Align", "0"}, {"Normalize", "1"}, {"Aspect", "0"}, {"DimX", "800"},
             {"DimY", "500"}, {"CheckSeconds", "25"}, {"CheckPercent", "7"}, {"CheckTimeOut", "12"},
             {"CheckAction", "2"}, {"OffSetting", "button"}, {"CheckRunProgram", kProgram},
-            {"HashKinds", "5"}, {"Sidecar", "2"}};
+            {"HashKinds", "5"}, {"Sidecar", "2"}, {"FilesSource", paths.filesSource},
+            {"FilesTarget", paths.filesTarget}, {"BackupLocation", paths.backupLocation},
+            {"EditFolder", paths.editFolder}, {"AnalyzeSource", paths.analyzeSource},
+            {"AnalyzeLog", paths.analyzeLog}};
         QCOMPARE(changed, expected);
         // Every value is written by a new window too, and this test moved each away from it.
         QCOMPARE(defaults.keys(), changed.keys());
@@ -175,9 +216,43 @@ private slots:
         QCOMPARE(Control<QComboBox>(cpu, "Check_Action")->currentIndex(), 2);
         QVERIFY(Control<QRadioButton>(cpu, "Check_RadioAction")->isChecked());
 
+        // The last paths come back as if chosen again where that is cheap: the Files source with
+        // its size, the Edit folder listed; the Backup location waits for its search.
+        QCOMPARE(Control<TOxFileEdit>(form.FilesPage(), "inputFName")->Text(), paths.filesSource);
+        QCOMPARE(form.FilesPage()->InputSize(), 5000);
+        QCOMPARE(Control<TOxFileEdit>(form.FilesPage(), "outputFName")->Text(), paths.filesTarget);
+        QCOMPARE(Control<TOxFileEdit>(form.BackupPage(), "DVDLocation")->Text(), paths.backupLocation);
+        auto *edit = form.findChild<TIFOEditPage *>();
+        QCOMPARE(edit->IFO_Source->Text(), paths.editFolder);
+        QCOMPARE(edit->IFO_Files->count(), 1);
+        auto *analyze = form.findChild<TAnalyzeVOBFrame *>();
+        QCOMPARE(analyze->ed_source->Text(), paths.analyzeSource);
+        dialogs.cancelFile();
+        analyze->btn_SaveLogClick();
+        QCOMPARE(dialogs.shown().last().text, paths.analyzeLog);
+
         // Loading and saving again changes nothing.
         QVERIFY(form.close());
         QCOMPARE(StoredSettings(), expected);
+        QVERIFY2(dialogs.unexpected().isEmpty(), qPrintable(dialogs.unexpected().join('\n')));
+    }
+
+    void lastPathsThatAreGoneStayQuiet()
+    {
+        // A source file deleted since the last run is left out without a message at start-up.
+        ScriptedDialogs dialogs;
+        const LastPaths paths = MakeLastPaths(m_env->dir().path());
+        {
+            TForm1 form(nullptr, false);
+            form.FilesPage()->OpenInputFile(paths.filesSource);
+            QVERIFY(form.close());
+        }
+        QVERIFY(QFile::remove(paths.filesSource));
+        QVERIFY(QDir(paths.editFolder).removeRecursively());
+        TForm1 form(nullptr, false);
+        QVERIFY(Control<TOxFileEdit>(form.FilesPage(), "inputFName")->Text().isEmpty());
+        QCOMPARE(form.FilesPage()->InputSize(), 0);
+        QVERIFY(dialogs.shown().isEmpty());
     }
 
 private:

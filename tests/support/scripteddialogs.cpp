@@ -42,9 +42,9 @@ ScriptedDialogs::~ScriptedDialogs()
         Dialogs::install(nullptr);
 }
 
-void ScriptedDialogs::answer(QMessageBox::StandardButton button)
+void ScriptedDialogs::answer(QMessageBox::StandardButton button, std::function<void()> meanwhile)
 {
-    m_queue.append({AnswerKind::Button, button, {}, {}, {}});
+    m_queue.append({AnswerKind::Button, button, {}, {}, {}, std::move(meanwhile)});
 }
 
 void ScriptedDialogs::chooseFile(const QString &name, const QString &filter)
@@ -125,6 +125,8 @@ QMessageBox::StandardButton ScriptedDialogs::message(QWidget *, QMessageBox::Ico
         fail(QStringLiteral("Answer %1 is not a button of the message box \"%2\"").arg(answer.button).arg(text));
         return safeButton(buttons);
     }
+    if (answer.meanwhile)
+        answer.meanwhile();
     return answer.button;
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace kbx {
 
 /// The test double of the dialogs seam (library kinbox_shelltest, which links Qt Test).
@@ -46,8 +48,9 @@ public:
     ScriptedDialogs(const ScriptedDialogs &) = delete;
     ScriptedDialogs &operator=(const ScriptedDialogs &) = delete;
 
-    /// The next message box is answered with `button`.
-    void answer(QMessageBox::StandardButton button);
+    /// The next message box is answered with `button`; `meanwhile` runs while it is open (a clock
+    /// moving on while the user reads, say).
+    void answer(QMessageBox::StandardButton button, std::function<void()> meanwhile = {});
     /// The next open, save or folder dialog picks `name`; an empty name cancels it.
     void chooseFile(const QString &name, const QString &filter = QString());
     /// The next open-files dialog picks `names`; an empty list cancels it.
@@ -89,6 +92,7 @@ private:
         QStringList names;
         QString filter;
         std::optional<QString> text;
+        std::function<void()> meanwhile;
     };
 
     bool take(AnswerKind kind, const Shown &shown, Answer *answer);
