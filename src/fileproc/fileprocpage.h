@@ -104,6 +104,8 @@ public:
     void SaveSetting(const QString &key, TSettingsAccess &store) const override;
     // FormCloseQuery.
     bool MayClose() override;
+    // The join list's captions carry translated words ("unreadable").
+    void Retranslate() override;
 
     // The display-style menu at a screen position (the main window's "Progress bar..." item).
     void ShowDrawMenu(const QPoint &globalPos);

@@ -73,6 +73,11 @@ void TFileProcPage::SaveSetting(const QString &key, TSettingsAccess &store) cons
         SaveChecksumSetting(key, store);
 }
 
+void TFileProcPage::Retranslate()
+{
+    joinPanel->RefreshCaptions();
+}
+
 bool TFileProcPage::MayClose()
 {
     return FormCloseQuery();

@@ -259,4 +259,12 @@ void TJoinPanel::UpdateHint()
     joinList->setToolTip(JoinHintText(Entries(), Selection(), QLocale(), filepage::Translation()));
 }
 
+void TJoinPanel::RefreshCaptions()
+{
+    for (int i = 0; i < joinList->count(); ++i) {
+        QListWidgetItem *item = joinList->item(i);
+        item->setText(JoinEntryCaption(EntryOf(item), QLocale(), filepage::Translation()));
+    }
+}
+
 } // namespace kbx

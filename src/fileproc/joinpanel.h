@@ -54,6 +54,8 @@ public:
     // The first selected entry swaps places with its neighbour; false when nothing moved.
     bool MoveFirstSelected(bool up);
     void UpdateHint();
+    // Builds every row's caption again, in the language now in use.
+    void RefreshCaptions();
 
     // The local files and folders of a drop (text/uri-list), in the order dropped; other URLs are
     // left out.
