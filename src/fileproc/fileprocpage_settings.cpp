@@ -1,6 +1,7 @@
 // The Files page as the main window's settings store and close step see it.
 
 #include "fileproc/fileprocpage.h"
+#include "fileproc/joinpanel.h"
 
 #include "fileproc/filenames.h"
 #include "ui/fileedit.h"
