@@ -8,9 +8,14 @@
 //   kinbox-pageshot power shutdown|forced          (the CPU page runs that alarm action after a second)
 //   kinbox-pageshot job <file>                     (the Files page computes the file's checksum)
 // The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds; KINBOX_PAGESHOT_LANGUAGE
-// names a language file to translate the window with first.
+// names a language file to translate the window with first; KINBOX_PAGESHOT_SIZE is min (the smallest
+// size the window allows), max (the screen's available area) or empty for the size it starts with.
+// `calc advanced` shows the calculator's advanced layout.
 
 #include <QApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QToolButton>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -52,7 +57,21 @@ int main(int argc, char **argv)
         Translator().TranslateComponent(&window);
         window.IFOEditPage()->FillActions();
     }
-    window.show();
+    const QString size = qEnvironmentVariable("KINBOX_PAGESHOT_SIZE");
+    if (size == QLatin1String("max")) {
+        // No window manager under Xvfb to honour the maximised state: take the area by hand too.
+        window.setGeometry(window.screen()->availableGeometry());
+        window.showMaximized();
+    } else {
+        window.show();
+        if (size == QLatin1String("min")) {
+            window.layout()->activate();
+            window.resize(window.minimumSize());
+        }
+    }
+    QTimer::singleShot(300, &window, [&window] {
+        QTextStream(stderr) << "window " << window.width() << "x" << window.height() << "\n";
+    });
     const QString page = args.at(1);
     const QString path = args.at(2);
     if (page == QLatin1String("backup")) {
@@ -94,6 +113,9 @@ int main(int argc, char **argv)
         files->findChild<QRadioButton *>(QStringLiteral("crcRadio"))->click();
         files->OpenInputFile(path);
         QTimer::singleShot(500, files, [files] { QMetaObject::invokeMethod(files, "startBtnClick"); });
+    } else if (page == QLatin1String("calc") && path == QLatin1String("advanced")) {
+        window.ShowPage(TForm1::Calc);
+        window.findChild<QToolButton *>(QStringLiteral("EC_Advanced"))->click();
     } else {
         const QStringList plain{QString(), QStringLiteral("calc"), QStringLiteral("files"), QStringLiteral("cpu"),
                                 QString(), QString(), QStringLiteral("analyze")};
