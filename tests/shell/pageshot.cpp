@@ -10,7 +10,8 @@
 // The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds; KINBOX_PAGESHOT_LANGUAGE
 // names a language file to translate the window with first; KINBOX_PAGESHOT_SIZE is min (the smallest
 // size the window allows), max (the screen's available area) or empty for the size it starts with.
-// `calc advanced` shows the calculator's advanced layout.
+// `calc advanced` shows the calculator's advanced layout; KINBOX_PAGESHOT_HELP=1 shows the help window
+// docked beside the main window.
 
 #include <QApplication>
 #include <QLayout>
@@ -32,6 +33,7 @@
 #include "ifoedit/ifoeditpage.h"
 #include "moviesplit/moviesplitpage.h"
 #include "ui/fileedit.h"
+#include "ui/helpwindow.h"
 #include "ui/program.h"
 #include "ui/registry.h"
 #include "shell/tform1.h"
@@ -68,6 +70,12 @@ int main(int argc, char **argv)
             window.layout()->activate();
             window.resize(window.minimumSize());
         }
+    }
+    std::unique_ptr<TfoHelp> help;
+    if (qEnvironmentVariableIntValue("KINBOX_PAGESHOT_HELP") == 1) {
+        help = std::make_unique<TfoHelp>(&window);
+        help->setHelpFile(ProgramFolderFile(QStringLiteral("kinbox.ohp")));
+        QTimer::singleShot(500, help.get(), [&help] { help->show(); });
     }
     QTimer::singleShot(300, &window, [&window] {
         QTextStream(stderr) << "window " << window.width() << "x" << window.height() << "\n";
