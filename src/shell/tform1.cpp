@@ -288,7 +288,10 @@ void TForm1::BuildSelector()
         auto *item = new QListWidgetItem(m_selector);
         item->setData(Qt::UserRole, QString::fromLatin1(Modules[i].selector));
         item->setText(Translate(QString::fromLatin1(Modules[i].selector)));
-        item->setIcon(ModuleIcon(i, 48));
+        // The selection colour marks the current item; its picture stays as it is, not tinted.
+        QIcon icon = ModuleIcon(i, 48);
+        icon.addPixmap(icon.pixmap(48), QIcon::Selected);
+        item->setIcon(icon);
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
     SetSelectorLargeIcons(true);
