@@ -242,6 +242,8 @@ void TCalcPage::buildResults()
     options->addWidget(EC_LockAspect);
     options->addWidget(EC_Align16);
     options->addWidget(EC_Aspect_Combo);
+    // A wide page keeps the check boxes and the ratio together at the left.
+    options->addStretch(1);
     aspect->addLayout(options, 2, 1, 1, 2);
     aspect->setColumnStretch(1, 1);
 

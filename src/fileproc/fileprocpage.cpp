@@ -138,6 +138,8 @@ void TFileProcPage::buildFunctionBox()
     grid->addWidget(cloneRadio, 0, 1);
     grid->addWidget(truncRadio, 1, 1);
     grid->addWidget(crcRadio, 2, 1);
+    // A wide window leaves the spare room beside the two columns, not between them.
+    grid->setColumnStretch(2, 1);
 }
 
 void TFileProcPage::buildOptionBox()
@@ -274,14 +276,22 @@ void TFileProcPage::buildOffsetBox()
 void TFileProcPage::buildLayout()
 {
     auto *top = new QHBoxLayout;
-    top->addWidget(fp_FunctionBox, 3);
-    top->addWidget(fp_OptionBox, 2);
+    top->addWidget(fp_FunctionBox, 1);
+    top->addWidget(fp_OptionBox);
 
+    // The buttons fill the room beside the figure up to a size a button should have, and stand at
+    // the right edge of a wide window.
     auto *figureRow = new QHBoxLayout;
     figureRow->addWidget(figureArea);
+    figureRow->addStretch(1);
     auto *buttons = new QVBoxLayout;
-    buttons->addWidget(startBtn);
-    buttons->addWidget(stopBtn);
+    for (QPushButton *button : {startBtn, stopBtn}) {
+        button->setMaximumWidth(240);
+        QSizePolicy policy = button->sizePolicy();
+        policy.setHorizontalPolicy(QSizePolicy::Expanding);
+        button->setSizePolicy(policy);
+        buttons->addWidget(button);
+    }
     figureRow->addLayout(buttons, 1);
 
     auto *files = new QGridLayout;

@@ -164,7 +164,8 @@ void TCPUmonPage::buildLayout()
     monitorRow->addWidget(check_radio);
     monitorRow->addWidget(check_CPU);
     monitorRow->addWidget(check_Time);
-    monitorRow->addStretch(1);
+    // The row's parts stay together; a wide window leaves its spare room at the right end.
+    monitorRow->addSpacerItem(new QSpacerItem(16, 0, QSizePolicy::Maximum, QSizePolicy::Minimum));
     monitorRow->addWidget(Check_normalize);
     monitorRow->addWidget(Check_Interval);
     monitorRow->addWidget(m_intervalTimes);
@@ -172,10 +173,11 @@ void TCPUmonPage::buildLayout()
     monitorRow->addWidget(m_waitFor);
     monitorRow->addWidget(Check_TimeEdit);
     monitorRow->addWidget(m_waitUnit);
+    monitorRow->addStretch(1);
 
     auto *idleRow = new QHBoxLayout(m_idleGroup);
     idleRow->addWidget(check_alarm);
-    idleRow->addStretch(1);
+    idleRow->addSpacerItem(new QSpacerItem(16, 0, QSizePolicy::Maximum, QSizePolicy::Minimum));
     idleRow->addWidget(Caption(QStringLiteral("if below"), m_idleGroup));
     idleRow->addWidget(Check_percent);
     idleRow->addWidget(Caption(QStringLiteral("percent"), m_idleGroup));
@@ -183,6 +185,7 @@ void TCPUmonPage::buildLayout()
     idleRow->addWidget(Caption(QStringLiteral("longer than"), m_idleGroup));
     idleRow->addWidget(check_timeout);
     idleRow->addWidget(Caption(QStringLiteral("minutes"), m_idleGroup));
+    idleRow->addStretch(1);
 
     auto *actionGrid = new QGridLayout;
     actionGrid->addWidget(Check_RadioAction, 0, 0);

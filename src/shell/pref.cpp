@@ -103,9 +103,9 @@ public:
     void LoadSetting(const QString &key, const TSettingsAccess &store) override
     {
         if (key == kSheet) {
-            // The stored page becomes active directly, which is no page change: the module selector
-            // keeps its selection. An absent or impossible index gives the Calc page, as on the first
-            // start.
+            // The stored page becomes active directly, which is no page change (the window marks it in
+            // its selector afterwards). An absent or impossible index gives the Calc page, as on the
+            // first start.
             if (pages) {
                 int index = store.ReadInt(key);
                 if (index < 0 || index >= pages->count())

@@ -122,7 +122,6 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kinbox ") + QLatin1String(KINBOX_VERSION));
     setWindowIcon(ModuleIcon(FileProc, 48));
-    setMinimumHeight(440);
     // Beside the other shipped data, named after the executable.
     m_documentationFile = DocumentationFileFor(ProgramFile(QCoreApplication::applicationFilePath()));
 
@@ -137,13 +136,14 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
 
     auto *pageArea = new QWidget(m_splitter);
     pageArea->setObjectName(QStringLiteral("PageArea"));
-    pageArea->setMinimumWidth(491);
     auto *pageLayout = new QVBoxLayout(pageArea);
     pageLayout->setContentsMargins(0, 0, 0, 0);
     pageLayout->setSpacing(0);
+    // The page area is at least 491 pixels wide, but wider when a page needs more: an explicit minimum
+    // width would hide what the pages ask for, and the layout would squeeze their controls together.
+    pageLayout->addSpacerItem(new QSpacerItem(491, 0, QSizePolicy::Minimum, QSizePolicy::Fixed));
     m_tabs = new QTabWidget(pageArea);
     m_tabs->setObjectName(QStringLiteral("TabSheet"));
-    m_tabs->setMinimumHeight(369);
     m_tabs->setDocumentMode(true);
     m_tabs->setIconSize(QSize(14, 14));
     // Seven tabs share the page area's minimum width: flat and tight, never scrolled out of sight.
@@ -152,7 +152,12 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
     m_tabs->tabBar()->setDrawBase(true);
     // On the tab bar alone: a style sheet on the tab widget would restyle and repolish every control
     // of every page as it is added, which costs start-up a good part of its time.
-    m_tabs->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { height: 22px; padding: 0px 0px 0px 0px; margin: 0px; }"));
+    // The tab of the page that is on stands out in the selection colours; the others stay flat.
+    m_tabs->tabBar()->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { height: 22px; padding: 0px 2px 0px 1px; margin: 0px; border: 1px solid transparent; }"
+        "QTabBar::tab:selected { background: palette(highlight); color: palette(highlighted-text);"
+        " border-color: palette(dark); border-radius: 3px; }"
+        "QTabBar::tab:!selected:hover { border-color: palette(mid); border-radius: 3px; }"));
     pageLayout->addWidget(m_tabs);
 
     for (int i = 0; i < PageCount; ++i) {
@@ -221,11 +226,24 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     layout->addWidget(m_splitter);
+    // The window is at least 440 pixels high (the page control then has its 369), and higher when the
+    // tallest page needs it: a floor in the layout, not a fixed minimum, so that no page is pressed
+    // below the size its controls need.
+    layout->addSpacerItem(new QSpacerItem(0, 440, QSizePolicy::Fixed, QSizePolicy::Minimum));
 
     connect(m_selector, &QListWidget::itemSelectionChanged, this, &TForm1::ModuleSelectorChange);
     connect(m_selector, &QListWidget::itemDoubleClicked, this, &TForm1::ModuleSelectorDblClick);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TForm1::TabSheetChange);
+    // However the page changed (tab, selector, menu, shortcut, a hand-over from another page), the
+    // selector shows the page that is on.
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index < 0 || m_selector->currentRow() == index)
+            return;
+        const QSignalBlocker block(m_selector);
+        m_selector->setCurrentRow(index);
+    });
     connect(m_splitter, &QSplitter::splitterMoved, this, &TForm1::Splitter_leftMoved);
 
     resize(632, 638);
@@ -261,11 +279,19 @@ void TForm1::BuildSelector()
     m_selector->setResizeMode(QListView::Adjust);
     m_selector->setSelectionMode(QAbstractItemView::SingleSelection);
     m_selector->setWordWrap(true);
+    // The page that is on stays marked while the focus is elsewhere in the window.
+    QPalette marked = m_selector->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        marked.setColor(QPalette::Inactive, role, marked.color(QPalette::Active, role));
+    m_selector->setPalette(marked);
     for (int i = 0; i < PageCount; ++i) {
         auto *item = new QListWidgetItem(m_selector);
         item->setData(Qt::UserRole, QString::fromLatin1(Modules[i].selector));
         item->setText(Translate(QString::fromLatin1(Modules[i].selector)));
-        item->setIcon(ModuleIcon(i, 48));
+        // The selection colour marks the current item; its picture stays as it is, not tinted.
+        QIcon icon = ModuleIcon(i, 48);
+        icon.addPixmap(icon.pixmap(48), QIcon::Selected);
+        item->setIcon(icon);
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
     SetSelectorLargeIcons(true);
@@ -278,6 +304,9 @@ void TForm1::SetSelectorLargeIcons(bool large)
     m_selector->setWrapping(false);
     m_selector->setIconSize(large ? QSize(48, 48) : QSize(16, 16));
     m_selector->setGridSize(large ? QSize(120, 78) : QSize());
+    // Large icons: at its narrowest the selector still shows whole captions (dragging or the Icons
+    // button can still fold it away).
+    m_selector->setMinimumWidth(large ? 120 + 2 * m_selector->frameWidth() : 0);
     m_selector->setSpacing(large ? 0 : 2);
     for (int i = 0; i < m_selector->count(); ++i) {
         m_selector->item(i)->setTextAlignment(large ? Qt::AlignHCenter | Qt::AlignTop

@@ -17,6 +17,8 @@
 #include "shell/setupdialog.h"
 #include "ui/translator.h"
 
+#include <QListWidget>
+#include <QSignalBlocker>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFileInfo>
@@ -46,7 +48,12 @@ void TForm1::CreationStep(bool interactive)
     if (m_firstRun)
         m_btnHelp->setChecked(true);
     m_pref = std::make_unique<TPref>(this);
-    m_pref->SetFrame(m_tabs, m_btnHelp, [this] { m_calc->calcRate(); });
+    m_pref->SetFrame(m_tabs, m_btnHelp, [this] {
+        // The stored page comes without a page change, yet the selector still shows it.
+        const QSignalBlocker block(m_selector);
+        m_selector->setCurrentRow(m_tabs->currentIndex());
+        m_calc->calcRate();
+    });
     for (TPage *page : m_pages)
         m_pref->AddPage(page);
     m_pref->Load();

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -310,24 +311,65 @@ QRect TfoHelp::screenRect() const
     return screen ? screen->availableGeometry() : QRect();
 }
 
+HelpDock PlaceHelpBeside(const QRect &screen, const QRect &main, const QSize &help, int mainMinimumWidth)
+{
+    if (screen.isEmpty() || help.width() > screen.width())
+        return {};
+    // Level with the main window, as high as it is, but never past the screen's top or bottom.
+    const int top = qMax(main.top(), screen.top());
+    const int bottom = qMin(main.bottom(), screen.bottom());
+    if (bottom < top)
+        return {};
+    const auto beside = [&](int left) { return QRect(left, top, help.width(), bottom - top + 1); };
+    if (main.right() + help.width() <= screen.right())
+        return {beside(main.right() + 1), main};
+    if (main.left() - help.width() >= screen.left())
+        return {beside(main.left() - help.width()), main};
+    // No room on either side: the help takes the screen's right edge and the main window gives way.
+    const int helpLeft = screen.right() + 1 - help.width();
+    const int room = helpLeft - screen.left();
+    if (room < mainMinimumWidth)
+        return {};
+    const int width = qMin(main.width(), room);
+    const int left = qBound(screen.left(), main.left(), helpLeft - width);
+    return {beside(helpLeft), QRect(left, main.top(), width, main.height())};
+}
+
 void TfoHelp::DockBesideMainWindow()
+{
+    dock(false);
+}
+
+void TfoHelp::dock(bool following)
 {
     if (!m_main)
         return;
-    const QRect screen = screenRect();
-    if (screen.isEmpty())
-        return;
     const QRect main = m_main->frameGeometry();
     const QRect own = frameGeometry();
-    int left = main.x() + main.width();
-    if (left + own.width() > screen.x() + screen.width()) {
-        left = main.x() - own.width();
-        if (left < screen.x())
-            return;
+    // What the frames add to the client areas, which is what moving and resizing speak of.
+    const QSize mainFrame = main.size() - m_main->size();
+    const QSize ownFrame = own.size() - size();
+    const HelpDock dock =
+        PlaceHelpBeside(screenRect(), main, own.size(), m_main->minimumWidth() + mainFrame.width());
+    if (dock.help.isEmpty())
+        return;
+    if (dock.main != main && following) {
+        // Following the main window never undoes what the user just did to it: when it now leaves
+        // no room (maximised, say), the help steps aside as if closed, and F1 brings it back beside.
+        hide();
+        emit closed();
+        return;
     }
-    move(left, main.y());
+    if (dock.main != main) {
+        // The main window's own moves and resizes are no news to follow.
+        const QScopedValueRollback<bool> placing(m_placingMain, true);
+        const QPoint clientOffset = m_main->geometry().topLeft() - main.topLeft();
+        m_main->setWindowState(m_main->windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        m_main->setGeometry(QRect(dock.main.topLeft() + clientOffset, dock.main.size() - mainFrame));
+    }
+    move(dock.help.topLeft());
     // The frame takes the main window's height; the client area is what remains inside it.
-    resize(width(), main.height() - (own.height() - height()));
+    resize(width(), dock.help.height() - ownFrame.height());
 }
 
 void TfoHelp::showEvent(QShowEvent *event)
@@ -348,8 +390,9 @@ void TfoHelp::closeEvent(QCloseEvent *event)
 
 bool TfoHelp::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_main && isVisible() && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
-        DockBesideMainWindow();
+    if (watched == m_main && isVisible() && !m_placingMain
+        && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        dock(true);
     return QWidget::eventFilter(watched, event);
 }
 

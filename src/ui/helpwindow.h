@@ -20,6 +20,19 @@ namespace kbx {
 // help of their own, the Analyze page among them, have an empty prefix.
 QString PageTopicPrefix(const QString &pageName);
 
+// Where the help window and the main window go so that the help sits beside the main window and
+// never covers it, all frames inside `screen`. `help` is the help window's frame size; the help takes
+// the main window's height (cut to the screen). Right of the main window when there is room, else left
+// of it; when neither side has room, the main window is narrowed (and moved left when it must) to
+// make room at the screen's right edge, down to `mainMinimumWidth`. Empty rectangles when even that
+// cannot be done.
+struct HelpDock
+{
+    QRect help;
+    QRect main;
+};
+HelpDock PlaceHelpBeside(const QRect &screen, const QRect &main, const QSize &help, int mainMinimumWidth);
+
 class TfoHelp : public QWidget
 {
     Q_OBJECT
@@ -63,7 +76,8 @@ public slots:
     void HelpFAQClick();
     // Shows again the topic of the pressed button, for the page that is active now.
     void RefreshTopic();
-    // Right of the main window when its screen has room there, else left of it, else nowhere new.
+    // Right of the main window when its screen has room there, else left of it, else the main window
+    // makes room (PlaceHelpBeside); nowhere new when not even that is possible.
     void DockBesideMainWindow();
     // Colours the question lines of the shown text blue and puts the caret at the start.
     void MarkQuestions();
@@ -75,6 +89,8 @@ protected:
 
 private:
     void showTopic(const QString &word);
+    // `following`: the main window was moved or resized, and must not be made to give way.
+    void dock(bool following);
     QRect screenRect() const;
 
     QPointer<QWidget> m_main;
@@ -84,6 +100,7 @@ private:
     QToolButton *m_faq = nullptr;
     QString m_helpFile;
     std::function<QRect()> m_screenRect;
+    bool m_placingMain = false;
 };
 
 } // namespace kbx

@@ -9,9 +9,15 @@
 //   kinbox-pageshot job <file>                     (the Files page computes the file's checksum)
 //   kinbox-pageshot merge <file> [file...]         (the Files page's merge list holds the files)
 // The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds; KINBOX_PAGESHOT_LANGUAGE
-// names a language file to translate the window with first.
+// names a language file to translate the window with first; KINBOX_PAGESHOT_SIZE is min (the smallest
+// size the window allows), max (the screen's available area) or empty for the size it starts with.
+// `calc advanced` shows the calculator's advanced layout; KINBOX_PAGESHOT_HELP=1 shows the help window
+// docked beside the main window.
 
 #include <QApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QToolButton>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -28,6 +34,7 @@
 #include "ifoedit/ifoeditpage.h"
 #include "moviesplit/moviesplitpage.h"
 #include "ui/fileedit.h"
+#include "ui/helpwindow.h"
 #include "ui/program.h"
 #include "ui/registry.h"
 #include "shell/tform1.h"
@@ -53,7 +60,27 @@ int main(int argc, char **argv)
         Translator().TranslateComponent(&window);
         window.IFOEditPage()->FillActions();
     }
-    window.show();
+    const QString size = qEnvironmentVariable("KINBOX_PAGESHOT_SIZE");
+    if (size == QLatin1String("max")) {
+        // No window manager under Xvfb to honour the maximised state: take the area by hand too.
+        window.setGeometry(window.screen()->availableGeometry());
+        window.showMaximized();
+    } else {
+        window.show();
+        if (size == QLatin1String("min")) {
+            window.layout()->activate();
+            window.resize(window.minimumSize());
+        }
+    }
+    std::unique_ptr<TfoHelp> help;
+    if (qEnvironmentVariableIntValue("KINBOX_PAGESHOT_HELP") == 1) {
+        help = std::make_unique<TfoHelp>(&window);
+        help->setHelpFile(ProgramFolderFile(QStringLiteral("kinbox.ohp")));
+        QTimer::singleShot(500, help.get(), [&help] { help->show(); });
+    }
+    QTimer::singleShot(300, &window, [&window] {
+        QTextStream(stderr) << "window " << window.width() << "x" << window.height() << "\n";
+    });
     const QString page = args.at(1);
     const QString path = args.at(2);
     if (page == QLatin1String("backup")) {
@@ -98,6 +125,9 @@ int main(int argc, char **argv)
     } else if (page == QLatin1String("merge")) {
         window.ShowPage(TForm1::FileProc);
         window.FilesPage()->MergeFiles(args.mid(2));
+    } else if (page == QLatin1String("calc") && path == QLatin1String("advanced")) {
+        window.ShowPage(TForm1::Calc);
+        window.findChild<QToolButton *>(QStringLiteral("EC_Advanced"))->click();
     } else {
         const QStringList plain{QString(), QStringLiteral("calc"), QStringLiteral("files"), QStringLiteral("cpu"),
                                 QString(), QString(), QStringLiteral("analyze")};

@@ -141,7 +141,7 @@ void TestPref::roundTripOfTheMainWindow()
         form.ShowPage(TForm1::IFOedit);
         if (auto *help = form.findChild<QToolButton *>("btn_oHelp"))
             help->setChecked(true);
-        form.resize(700, 520);
+        form.resize(700, 640);
         form.move(30, 40);
         form.Pref()->Save();
     }
@@ -155,9 +155,10 @@ void TestPref::roundTripOfTheMainWindow()
     QVERIFY(form.FilesPage()->HexDisplay());
     QCOMPARE(form.FilesPage()->OffsetSetting(), QString("button"));
     QCOMPARE(form.TabSheet()->currentIndex(), int(TForm1::IFOedit));
-    // The stored page is no page change: the selector keeps no selection.
-    QVERIFY(form.ModuleSelector()->selectedItems().isEmpty());
-    QCOMPARE(form.geometry().size(), QSize(700, 520));
+    // The stored page is no page change, but the selector shows it.
+    QCOMPARE(form.ModuleSelector()->currentRow(), int(TForm1::IFOedit));
+    QCOMPARE(form.ModuleSelector()->selectedItems().size(), 1);
+    QCOMPARE(form.geometry().size(), QSize(700, 640));
     QCOMPARE(form.pos(), QPoint(30, 40));
     if (auto *help = form.findChild<QToolButton *>("btn_oHelp")) {
         help->setChecked(false);
@@ -251,7 +252,7 @@ void TestPref::maximisedComesBackMaximised()
 {
     {
         TForm1 form(nullptr, false);
-        form.resize(700, 520);
+        form.resize(700, 640);
         form.move(30, 40);
         form.showMaximized();
         QVERIFY(form.isMaximized());
@@ -263,7 +264,7 @@ void TestPref::maximisedComesBackMaximised()
     form.Pref()->Load();
     QVERIFY(form.windowState() & Qt::WindowMaximized);
     form.showNormal();
-    QCOMPARE(form.size(), QSize(700, 520));
+    QCOMPARE(form.size(), QSize(700, 640));
 }
 
 void TestPref::everyValueHasOneOwner()

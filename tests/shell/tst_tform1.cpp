@@ -99,9 +99,10 @@ private slots:
             QVERIFY(!list->item(i)->icon().isNull());
             QVERIFY(form.findChild<QWidget *>(pages[i] + "_Banner"));
         }
-        // At start no selector item is selected; a fresh store shows the Calc page.
-        QVERIFY(list->selectedItems().isEmpty());
+        // A fresh store shows the Calc page, and the selector shows it too.
         QCOMPARE(tabSheet->currentIndex(), int(TForm1::Calc));
+        QCOMPARE(list->currentRow(), int(TForm1::Calc));
+        QCOMPARE(list->selectedItems().size(), 1);
         for (const char *name : {"btn_Icons", "btn_Docs", "btn_Tools", "btn_oHelp"})
             QVERIFY2(form.findChild<QToolButton *>(name), name);
         for (const char *name : {"Setup1", "Progressbar1", "Language1", "Calculator1", "MediaPlayer1",

@@ -139,6 +139,8 @@ private slots:
 
     void docking_data();
     void docking();
+    void placementIsGeometry_data();
+    void placementIsGeometry();
     void followsMainWindowWhileVisible();
 
     void shippedHelpFiles_data();
@@ -392,30 +394,45 @@ void TestHelpWindow::docking_data()
 {
     QTest::addColumn<QRect>("screen");
     QTest::addColumn<QRect>("main");
+    QTest::addColumn<int>("mainMinimum");
     QTest::addColumn<QPoint>("expected");
+    QTest::addColumn<QRect>("mainAfter");
 
     const QRect screen(0, 0, 1000, 800);
-    QTest::newRow("room on the right") << screen << QRect(100, 50, 400, 600) << QPoint(500, 50);
-    QTest::newRow("exactly fits on the right") << screen << QRect(100, 50, 632, 600) << QPoint(732, 50);
-    QTest::newRow("at the right edge") << screen << QRect(600, 70, 400, 600) << QPoint(332, 70);
-    QTest::newRow("exactly fits on the left") << screen << QRect(268, 0, 700, 600) << QPoint(0, 0);
-    QTest::newRow("no room on either side") << screen << QRect(100, 50, 850, 600) << QPoint(-1, -1);
-    QTest::newRow("one pixel short on the left") << screen << QRect(267, 0, 700, 600) << QPoint(-1, -1);
+    QTest::newRow("room on the right") << screen << QRect(100, 50, 400, 600) << 0 << QPoint(500, 50)
+                                       << QRect(100, 50, 400, 600);
+    QTest::newRow("exactly fits on the right") << screen << QRect(100, 50, 632, 600) << 0 << QPoint(732, 50)
+                                               << QRect(100, 50, 632, 600);
+    QTest::newRow("at the right edge") << screen << QRect(600, 70, 400, 600) << 0 << QPoint(332, 70)
+                                       << QRect(600, 70, 400, 600);
+    QTest::newRow("exactly fits on the left") << screen << QRect(268, 0, 700, 600) << 0 << QPoint(0, 0)
+                                              << QRect(268, 0, 700, 600);
+    // No room on either side: the main window gives way to the help at the screen's right edge.
+    QTest::newRow("no room on either side") << screen << QRect(100, 50, 850, 600) << 0 << QPoint(732, 50)
+                                            << QRect(0, 50, 732, 600);
+    QTest::newRow("one pixel short on the left") << screen << QRect(267, 0, 700, 600) << 0 << QPoint(732, 0)
+                                                 << QRect(32, 0, 700, 600);
+    // ... but not below its minimum width: then nothing moves.
+    QTest::newRow("cannot give way") << screen << QRect(100, 50, 850, 600) << 800 << QPoint(-1, -1)
+                                     << QRect(100, 50, 850, 600);
     // A second screen to the right of the first: the first one's room does not count.
-    QTest::newRow("second screen, right") << QRect(1920, 0, 1280, 1024) << QRect(1930, 10, 700, 600)
-                                          << QPoint(2630, 10);
-    QTest::newRow("second screen, left") << QRect(1920, 0, 1280, 1024) << QRect(2500, 10, 700, 600)
-                                         << QPoint(2232, 10);
-    QTest::newRow("second screen, neither") << QRect(1920, 0, 1280, 1024) << QRect(1930, 10, 1200, 600)
-                                            << QPoint(-1, -1);
+    QTest::newRow("second screen, right") << QRect(1920, 0, 1280, 1024) << QRect(1930, 10, 700, 600) << 0
+                                          << QPoint(2630, 10) << QRect(1930, 10, 700, 600);
+    QTest::newRow("second screen, left") << QRect(1920, 0, 1280, 1024) << QRect(2500, 10, 700, 600) << 0
+                                         << QPoint(2232, 10) << QRect(2500, 10, 700, 600);
+    QTest::newRow("second screen, neither") << QRect(1920, 0, 1280, 1024) << QRect(1930, 10, 1200, 600) << 0
+                                            << QPoint(2932, 10) << QRect(1920, 10, 1012, 600);
 }
 
 void TestHelpWindow::docking()
 {
     QFETCH(QRect, screen);
     QFETCH(QRect, main);
+    QFETCH(int, mainMinimum);
     QFETCH(QPoint, expected);
+    QFETCH(QRect, mainAfter);
     auto mainWindow = makeMainWindow();
+    mainWindow->setMinimumWidth(mainMinimum);
     mainWindow->setGeometry(main);
     TfoHelp help(mainWindow.get());
     help.setScreenRectSource([screen] { return screen; });
@@ -423,6 +440,7 @@ void TestHelpWindow::docking()
     help.move(start);
     const QSize size = help.size();
     help.DockBesideMainWindow();
+    QCOMPARE(mainWindow->geometry(), mainAfter);
     if (expected == QPoint(-1, -1)) {
         QCOMPARE(help.pos(), start);
         QCOMPARE(help.size(), size);
@@ -430,6 +448,48 @@ void TestHelpWindow::docking()
         QCOMPARE(help.pos(), expected);
         QCOMPARE(help.height(), main.height());
         QCOMPARE(help.width(), 268);
+        QVERIFY(!help.frameGeometry().intersects(mainWindow->frameGeometry()));
+    }
+}
+
+void TestHelpWindow::placementIsGeometry_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("main");
+    QTest::addColumn<int>("mainMinimum");
+    QTest::addColumn<QRect>("help");
+    QTest::addColumn<QRect>("mainAfter");
+
+    const QRect screen(0, 0, 1920, 1040);
+    const QSize help(280, 400);
+    // Maximised on 1920x1080 less a 40-pixel panel: the window narrows, the help takes the right edge.
+    QTest::newRow("maximised") << screen << screen << 640 << QRect(1640, 0, 280, 1040) << QRect(0, 0, 1640, 1040);
+    QTest::newRow("a main window taller than the screen") << screen << QRect(100, -30, 600, 1200) << 640
+                                                          << QRect(700, 0, 280, 1040) << QRect(100, -30, 600, 1200);
+    QTest::newRow("below the screen's top") << QRect(0, 40, 1920, 1040) << QRect(50, 0, 600, 600) << 640
+                                            << QRect(650, 40, 280, 560) << QRect(50, 0, 600, 600);
+    QTest::newRow("narrowed and moved left") << screen << QRect(200, 10, 1700, 500) << 640
+                                             << QRect(1640, 10, 280, 500) << QRect(0, 10, 1640, 500);
+    QTest::newRow("too narrow a screen") << QRect(0, 0, 900, 700) << QRect(0, 0, 900, 700) << 640 << QRect()
+                                         << QRect();
+    QTest::newRow("no screen") << QRect() << QRect(0, 0, 600, 500) << 640 << QRect() << QRect();
+    QTest::newRow("help wider than the screen") << QRect(0, 0, 200, 700) << QRect(0, 0, 100, 500) << 0 << QRect()
+                                                << QRect();
+}
+
+void TestHelpWindow::placementIsGeometry()
+{
+    QFETCH(QRect, screen);
+    QFETCH(QRect, main);
+    QFETCH(int, mainMinimum);
+    QFETCH(QRect, help);
+    QFETCH(QRect, mainAfter);
+    const HelpDock dock = PlaceHelpBeside(screen, main, QSize(280, 400), mainMinimum);
+    QCOMPARE(dock.help, help);
+    QCOMPARE(dock.main, mainAfter);
+    if (!dock.help.isEmpty()) {
+        QVERIFY(!dock.help.intersects(dock.main));
+        QVERIFY(screen.contains(dock.help));
     }
 }
 
@@ -450,6 +510,22 @@ void TestHelpWindow::followsMainWindowWhileVisible()
     main->resize(450, 600);
     QTRY_COMPARE(help.pos(), QPoint(main->frameGeometry().right() + 1, main->frameGeometry().top()));
     QTRY_COMPARE(help.frameGeometry().height(), main->frameGeometry().height());
+
+    // Maximised (here: filling the screen), the main window leaves no room: the help steps aside as if
+    // closed rather than cover it or undo the user's change.
+    QSignalSpy closed(&help, &TfoHelp::closed);
+    main->setGeometry(0, 0, 2000, 1200);
+    QTRY_VERIFY(help.isHidden());
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(main->geometry(), QRect(0, 0, 2000, 1200));
+    // Shown again, it docks and the main window gives way.
+    main->setGeometry(100, 50, 400, 500);
+    help.show();
+    main->setGeometry(0, 0, 2000, 1200);
+    QTRY_VERIFY(help.isHidden());
+    help.show();
+    QTRY_VERIFY(!help.frameGeometry().intersects(main->frameGeometry()));
+    QVERIFY(help.isVisible());
 
     // A hidden help window stays where it was.
     help.hide();
