@@ -158,6 +158,12 @@ void TIFOEditPage::FillActions()
         IFO_Actions->item(selected)->setSelected(true);
 }
 
+void TIFOEditPage::Retranslate()
+{
+    FillActions();
+    IFO_Start->setText(TranslateCaption(QStringLiteral("Start"), QStringLiteral("Start patching")));
+}
+
 QString TIFOEditPage::SourceText() const
 {
     return IFO_Source->Text();
