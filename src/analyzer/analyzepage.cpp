@@ -65,7 +65,9 @@ QWidget *labelled(const QString &label, QWidget *field)
     auto *w = new QWidget;
     auto *l = new QHBoxLayout(w);
     l->setContentsMargins(0, 0, 0, 0);
-    l->addWidget(new QLabel(label));
+    auto *caption = new QLabel(label);
+    caption->setBuddy(field);
+    l->addWidget(caption);
     l->addWidget(field, 1);
     return w;
 }
@@ -102,7 +104,9 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     btn_edit->setCheckable(true);
     btn_edit->setChecked(true);
     btn_contrib = toolButton("btn_contrib", tr("Mail"), tr("Contribute profiles"));
-    profileRow->addWidget(new QLabel(tr("Profile:")));
+    auto *profileLabel = new QLabel(tr("Profile:"));
+    profileLabel->setBuddy(ed_profile);
+    profileRow->addWidget(profileLabel);
     profileRow->addWidget(ed_profile, 1);
     profileRow->addWidget(btn_save);
     profileRow->addWidget(btn_edit);
@@ -211,6 +215,11 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     connect(ed_diffs, &QCheckBox::clicked, this, &TAnalyzeVOBFrame::ed_diffsClick);
     connect(btn_ClearLog, &QToolButton::clicked, this, &TAnalyzeVOBFrame::btn_ClearLogClick);
     connect(btn_SaveLog, &QToolButton::clicked, this, &TAnalyzeVOBFrame::btn_SaveLogClick);
+}
+
+void TAnalyzeVOBFrame::Retranslate()
+{
+    btn_research->setText(TranslateCaption(QStringLiteral("Start"), QStringLiteral("Start analysing")));
 }
 
 void TAnalyzeVOBFrame::FrameCreate()

@@ -5,6 +5,7 @@
 #include "ui/outputname.h"
 #include "ui/fileedit.h"
 #include "ui/named.h"
+#include "ui/translator.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -121,10 +122,14 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
     MS_MinE = spinField("MS_MinE", 0, MaxSegmentMinutes, 10);
     MS_SecE = spinField("MS_SecE", 0, 59, 0);
     auto *timeRow = new QHBoxLayout;
+    auto *minutes = new QLabel(tr("min"));
+    auto *seconds = new QLabel(tr("sec"));
+    minutes->setBuddy(MS_MinE);
+    seconds->setBuddy(MS_SecE);
     timeRow->addWidget(MS_MinE);
-    timeRow->addWidget(new QLabel(tr("min")));
+    timeRow->addWidget(minutes);
     timeRow->addWidget(MS_SecE);
-    timeRow->addWidget(new QLabel(tr("sec")));
+    timeRow->addWidget(seconds);
     timeRow->addStretch(1);
     grid->addLayout(timeRow, 1, 0, 1, 3);
     MS_TotalMovieLength = named(new QPushButton(tr("Edit")), "MS_TotalMovieLength");
@@ -195,6 +200,11 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
     connect(MS_Start, &QPushButton::clicked, this, &TMovieSplitPage::MS_StartClick);
     connect(MS_Pause, &QPushButton::clicked, this, &TMovieSplitPage::MS_PauseClick);
     connect(MS_Stop, &QPushButton::clicked, this, &TMovieSplitPage::MS_StopClick);
+}
+
+void TMovieSplitPage::Retranslate()
+{
+    MS_Start->setText(TranslateCaption(QStringLiteral("Start"), QStringLiteral("Start splitting")));
 }
 
 void TMovieSplitPage::SetMovieLengthSource(std::function<std::pair<int, int>()> source)

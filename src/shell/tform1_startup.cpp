@@ -139,6 +139,7 @@ void TForm1::RetranslateAll()
     RetranslateSelector();
     for (TPage *page : m_pages)
         page->Retranslate();
+    AssignAccelerators();
 }
 
 void TForm1::SaveSettings()
