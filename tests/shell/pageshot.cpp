@@ -8,12 +8,15 @@
 //   kinbox-pageshot power shutdown|forced          (the CPU page runs that alarm action after a second)
 //   kinbox-pageshot job <file>                     (the Files page computes the file's checksum)
 // The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds; KINBOX_PAGESHOT_LANGUAGE
-// names a language file to translate the window with first.
+// names a language file to translate the window with first; KINBOX_PAGESHOT_SIZE is "min" (the
+// smallest size the window allows), "max" (the whole screen) or WxH, else the window's default size.
 
 #include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
+#include <QLayout>
 #include <QListWidget>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -28,6 +31,7 @@
 #include "moviesplit/moviesplitpage.h"
 #include "ui/fileedit.h"
 #include "ui/program.h"
+#include "ui/page.h"
 #include "ui/registry.h"
 #include "shell/tform1.h"
 #include "ui/translator.h"
@@ -50,9 +54,20 @@ int main(int argc, char **argv)
     const QString language = qEnvironmentVariable("KINBOX_PAGESHOT_LANGUAGE");
     if (!language.isEmpty() && Translator().LoadFromFile(language)) {
         Translator().TranslateComponent(&window);
-        window.IFOEditPage()->FillActions();
+        for (TPage *page : window.Pages())
+            page->Retranslate();
     }
     window.show();
+    const QString size = qEnvironmentVariable("KINBOX_PAGESHOT_SIZE");
+    window.layout()->activate();
+    if (size == QLatin1String("min")) {
+        window.resize(window.minimumSize());
+    } else if (size == QLatin1String("max")) {
+        // No window manager under Xvfb to maximise it: the screen's size is what maximised means.
+        window.setGeometry(window.screen()->geometry());
+    } else if (size.contains(QLatin1Char('x'))) {
+        window.resize(size.section(QLatin1Char('x'), 0, 0).toInt(), size.section(QLatin1Char('x'), 1, 1).toInt());
+    }
     const QString page = args.at(1);
     const QString path = args.at(2);
     if (page == QLatin1String("backup")) {
