@@ -19,6 +19,9 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // A wrapping label would ask for the height of all its lines at a narrow width.
+    bool hasHeightForWidth() const override { return false; }
+    int heightForWidth(int) const override { return sizeHint().height(); }
 
 protected:
     bool event(QEvent *event) override;
