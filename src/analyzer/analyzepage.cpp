@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -33,7 +34,8 @@ namespace kbx {
 namespace {
 
 // A group's inner layout with small margins and spacing.
-QVBoxLayout *Compact(QVBoxLayout *layout)
+template <class Layout>
+Layout *Compact(Layout *layout)
 {
     layout->setContentsMargins(8, 2, 8, 4);
     layout->setSpacing(2);
@@ -65,7 +67,9 @@ QWidget *labelled(const QString &label, QWidget *field)
     auto *w = new QWidget;
     auto *l = new QHBoxLayout(w);
     l->setContentsMargins(0, 0, 0, 0);
-    l->addWidget(new QLabel(label));
+    auto *caption = new QLabel(label);
+    caption->setBuddy(field);
+    l->addWidget(caption);
     l->addWidget(field, 1);
     return w;
 }
@@ -102,11 +106,16 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     btn_edit->setCheckable(true);
     btn_edit->setChecked(true);
     btn_contrib = toolButton("btn_contrib", tr("Mail"), tr("Contribute profiles"));
-    profileRow->addWidget(new QLabel(tr("Profile:")));
+    auto *profileLabel = new QLabel(tr("Profile:"));
+    profileLabel->setBuddy(ed_profile);
+    profileRow->addWidget(profileLabel);
+    // The longest profile name fits; wider, the buttons would drift away from the list they act on.
+    ed_profile->setMaximumWidth(ed_profile->fontMetrics().averageCharWidth() * 64);
     profileRow->addWidget(ed_profile, 1);
     profileRow->addWidget(btn_save);
     profileRow->addWidget(btn_edit);
     profileRow->addWidget(btn_contrib);
+    profileRow->addStretch(0);
     top->addWidget(gbProfile);
 
     // Two rows: five groups side by side would clip their captions at the page's width.
@@ -115,6 +124,9 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     gb_offset = named(new QGroupBox(tr("Offset")), "gb_offset");
     ed_offset = named(new QLineEdit, "ed_offset");
     ed_OffsetInc = named(new QLineEdit, "ed_OffsetInc");
+    // Room for a 64-bit hexadecimal offset, no more: the other groups stay beside it.
+    for (QLineEdit *edit : {ed_offset, ed_OffsetInc})
+        edit->setMaximumWidth(edit->fontMetrics().averageCharWidth() * 24);
     auto *offsetLayout = Compact(new QVBoxLayout(gb_offset));
     offsetLayout->addWidget(labelled(tr("absolute:"), ed_offset));
     offsetLayout->addWidget(labelled(tr("add offset:"), ed_OffsetInc));
@@ -125,10 +137,11 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     type_16 = named(new QRadioButton(tr("16 bit")), "type_16");
     type_32 = named(new QRadioButton(tr("32 bit")), "type_32");
     type_32->setChecked(true);
-    auto *typeLayout = Compact(new QVBoxLayout(gb_type));
-    typeLayout->addWidget(type_8);
-    typeLayout->addWidget(type_16);
-    typeLayout->addWidget(type_32);
+    // Three choices in two rows: three rows would not fit the window's smallest height.
+    auto *typeLayout = Compact(new QGridLayout(gb_type));
+    typeLayout->addWidget(type_8, 0, 0);
+    typeLayout->addWidget(type_16, 0, 1);
+    typeLayout->addWidget(type_32, 1, 0);
     params->addWidget(gb_type);
 
     gb_signed = named(new QGroupBox, "gb_signed");
@@ -138,16 +151,17 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     signedLayout->addWidget(ed_signed);
     signedLayout->addWidget(ed_diffs);
     params->addWidget(gb_signed);
+    params->addStretch(1);
 
     gb_packs = named(new QGroupBox(tr("Packs")), "gb_packs");
     pack_nav = named(new QCheckBox(tr("Navigation")), "pack_nav");
     pack_aud = named(new QCheckBox(tr("Audio")), "pack_aud");
     pack_vid = named(new QCheckBox(tr("Video")), "pack_vid");
     pack_nav->setChecked(true);
-    auto *packLayout = Compact(new QVBoxLayout(gb_packs));
-    packLayout->addWidget(pack_nav);
-    packLayout->addWidget(pack_aud);
-    packLayout->addWidget(pack_vid);
+    auto *packLayout = Compact(new QGridLayout(gb_packs));
+    packLayout->addWidget(pack_nav, 0, 0);
+    packLayout->addWidget(pack_aud, 0, 1);
+    packLayout->addWidget(pack_vid, 1, 0);
     params2->addWidget(gb_packs);
 
     gb_range = named(new QGroupBox, "gb_range");
@@ -156,8 +170,11 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     range_1 = named(new QLineEdit, "range_1");
     auto *rangeLayout = Compact(new QVBoxLayout(gb_range));
     rangeLayout->addWidget(cb_Range);
-    rangeLayout->addWidget(labelled(QStringLiteral("x >="), range_0));
-    rangeLayout->addWidget(labelled(QStringLiteral("x <="), range_1));
+    // Both bounds on one line: at the window's smallest height the log keeps that line.
+    auto *bounds = new QHBoxLayout;
+    bounds->addWidget(labelled(QStringLiteral("x >="), range_0));
+    bounds->addWidget(labelled(QStringLiteral("x <="), range_1));
+    rangeLayout->addLayout(bounds);
     params2->addWidget(gb_range);
     top->addLayout(params);
     top->addLayout(params2);
@@ -211,6 +228,11 @@ TAnalyzeVOBFrame::TAnalyzeVOBFrame(QWidget *parent)
     connect(ed_diffs, &QCheckBox::clicked, this, &TAnalyzeVOBFrame::ed_diffsClick);
     connect(btn_ClearLog, &QToolButton::clicked, this, &TAnalyzeVOBFrame::btn_ClearLogClick);
     connect(btn_SaveLog, &QToolButton::clicked, this, &TAnalyzeVOBFrame::btn_SaveLogClick);
+}
+
+void TAnalyzeVOBFrame::Retranslate()
+{
+    btn_research->setText(TranslateCaption(QStringLiteral("Start"), QStringLiteral("Start analysing")));
 }
 
 void TAnalyzeVOBFrame::FrameCreate()

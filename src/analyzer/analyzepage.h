@@ -35,6 +35,8 @@ public:
 
     // The main window's creation step: loads the profile list and applies the edit toggle.
     void FrameCreate();
+    // The start button's verb: the window's translation would take its caption for a noun.
+    void Retranslate() override;
 
     // Where profiles are mailed to.
     static QString ContributionAddress();

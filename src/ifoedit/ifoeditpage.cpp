@@ -5,6 +5,7 @@
 #include "ifoedit/ifofiles.h"
 #include "platform/power.h"
 #include "ui/dialogs.h"
+#include "ui/elidedlabel.h"
 #include "ui/fileedit.h"
 #include "ui/named.h"
 #include "ui/translator.h"
@@ -88,20 +89,24 @@ TIFOEditPage::TIFOEditPage(QWidget *parent)
     buttons->addWidget(IFO_Start);
     buttons->addWidget(IFO_Check);
     right->addLayout(buttons);
+    // The three actions need little room: beyond it, the file list takes what the window gives.
+    for (QWidget *box : {actionsBox, titlesBox})
+        box->setMaximumWidth(box->fontMetrics().averageCharWidth() * 64);
     row->addLayout(right, 1);
     top->addLayout(row, 1);
 
     IFO_Status = named(new QStatusBar(this), "IFO_Status");
     IFO_Status->setSizeGripEnabled(false);
-    for (int i = 0; i < 2; ++i)
-        m_panels[i] = new QLabel(IFO_Status);
+    // Each panel keeps its place whatever it says, so the buttons above never move: descriptions and
+    // skip lists wrap onto a second line and end in "..." beyond it (the whole text is the tooltip).
+    // Panel 0 gets the width of the longest action name when the actions are filled.
+    m_panels[0] = new TElidedLabel(1, IFO_Status);
+    m_panels[1] = new TElidedLabel(2, IFO_Status);
     m_panels[0]->setObjectName(QStringLiteral("IFO_Status_Panel0"));
     m_panels[1]->setObjectName(QStringLiteral("IFO_Status_Panel1"));
     m_panels[0]->setAlignment(Qt::AlignCenter);
-    // Descriptions and skip lists wrap instead of being cut off at the window's edge; panel 0 gets
-    // the width of the longest action name when the actions are filled.
+    m_panels[0]->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_panels[1]->setWordWrap(true);
-    m_panels[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     IFO_Status->addWidget(m_panels[0]);
     IFO_Status->addWidget(m_panels[1], 1);
     top->addWidget(IFO_Status);
@@ -157,6 +162,12 @@ void TIFOEditPage::FillActions()
     m_panels[0]->setMinimumWidth(nameWidth);
     if (selected >= 0)
         IFO_Actions->item(selected)->setSelected(true);
+}
+
+void TIFOEditPage::Retranslate()
+{
+    FillActions();
+    IFO_Start->setText(TranslateCaption(QStringLiteral("Start"), QStringLiteral("Start patching")));
 }
 
 QString TIFOEditPage::SourceText() const

@@ -32,8 +32,9 @@ public:
     // Fills IFO_Actions with the translated action names. The constructor calls it so the page works
     // on its own; Retranslate calls it again once a language is loaded. The selected row stays.
     void FillActions();
-    // The action list: a list's entries are no captions the window's translation reaches.
-    void Retranslate() override { FillActions(); }
+    // The action list (a list's entries are no captions the window's translation reaches) and the
+    // start button's verb.
+    void Retranslate() override;
 
     // The source folder as shown, for the Backup page's "use path from IFOEdit module".
     QString SourceText() const;

@@ -5,6 +5,7 @@
 #include "ui/outputname.h"
 #include "ui/fileedit.h"
 #include "ui/named.h"
+#include "ui/translator.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -36,6 +37,15 @@ QSpinBox *spinField(const char *name, int minimum, int maximum, int value)
     return s;
 }
 
+// A group's inner layout with small margins, as on the Analyze page.
+template <class Layout>
+Layout *compact(Layout *layout)
+{
+    layout->setContentsMargins(8, 2, 8, 4);
+    layout->setSpacing(4);
+    return layout;
+}
+
 QLabel *wrappedLabel(const QString &text)
 {
     auto *l = new QLabel(text);
@@ -64,6 +74,9 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
 {
     setObjectName(QStringLiteral("Page_MovieSplit"));
     auto *top = new QVBoxLayout(this);
+    // Tight, as on the Analyze page: at the window's smallest size every row keeps its height.
+    top->setContentsMargins(6, 4, 6, 4);
+    top->setSpacing(4);
 
     auto *sourceRow = new QHBoxLayout;
     auto *sourceBox = named(new QGroupBox(tr("Source")), "MS_SourceBox");
@@ -71,7 +84,7 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
     MS_Source->setStyle(TOxFileEdit::bsFileOpen);
     MS_Source->setTitle(QStringLiteral("Open DVD or MPEG video..."));
     MS_Source->setReadonly(true);
-    (new QVBoxLayout(sourceBox))->addWidget(MS_Source);
+    compact(new QVBoxLayout(sourceBox))->addWidget(MS_Source);
     sourceRow->addWidget(sourceBox, 1);
     MS_VideoLabel = named(new QLabel, "MS_VideoLabel");
     QFont big = MS_VideoLabel->font();
@@ -85,15 +98,15 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
 
     // The three option boxes share one place; the classification shows one of them.
     MS_Box_MPEG = named(new QGroupBox(tr("MPEG / DVD specific options")), "MS_Box_MPEG");
-    (new QVBoxLayout(MS_Box_MPEG))->addWidget(wrappedLabel(
+    compact(new QVBoxLayout(MS_Box_MPEG))->addWidget(wrappedLabel(
         tr("MPEG specific options are still in an alpha stage and have been deactivated in this release.")));
     MS_BOX_AVI = named(new QGroupBox(tr("AVI / DIVX specific options")), "MS_BOX_AVI");
     auto *aviText = named(wrappedLabel(tr("AVI and DIVX files are not yet supported in this version.")),
                           "MS_AviText");
     aviText->hide();
-    (new QVBoxLayout(MS_BOX_AVI))->addWidget(aviText);
+    compact(new QVBoxLayout(MS_BOX_AVI))->addWidget(aviText);
     MS_Box_Unknown = named(new QGroupBox(tr("Unknown video file format")), "MS_Box_Unknown");
-    auto *unknownLayout = new QVBoxLayout(MS_Box_Unknown);
+    auto *unknownLayout = compact(new QVBoxLayout(MS_Box_Unknown));
     unknownLayout->addWidget(wrappedLabel(tr("The file you have opened has a yet unsupported format.")));
     auto *gotoRow = new QHBoxLayout;
     gotoRow->addWidget(wrappedLabel(tr("You should try the old file processor.")), 1);
@@ -106,7 +119,7 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
     }
 
     MS_SplitBox = named(new QGroupBox(tr("Splitting options")), "MS_SplitBox");
-    auto *grid = new QGridLayout(MS_SplitBox);
+    auto *grid = compact(new QGridLayout(MS_SplitBox));
     MS_Segments = spinField("MS_Segments", MinSegments, MaxSegments, 1);
     Label8 = named(new QLabel(tr("segments at")), "Label8");
     Label8->setCursor(Qt::PointingHandCursor);
@@ -121,22 +134,29 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
     MS_MinE = spinField("MS_MinE", 0, MaxSegmentMinutes, 10);
     MS_SecE = spinField("MS_SecE", 0, 59, 0);
     auto *timeRow = new QHBoxLayout;
+    auto *minutes = new QLabel(tr("min"));
+    auto *seconds = new QLabel(tr("sec"));
+    minutes->setBuddy(MS_MinE);
+    seconds->setBuddy(MS_SecE);
     timeRow->addWidget(MS_MinE);
-    timeRow->addWidget(new QLabel(tr("min")));
+    timeRow->addWidget(minutes);
     timeRow->addWidget(MS_SecE);
-    timeRow->addWidget(new QLabel(tr("sec")));
+    timeRow->addWidget(seconds);
     timeRow->addStretch(1);
     grid->addLayout(timeRow, 1, 0, 1, 3);
     MS_TotalMovieLength = named(new QPushButton(tr("Edit")), "MS_TotalMovieLength");
     MS_TotalMovieLength->setToolTip(tr("edit total movie length (required for using time based splitting)"));
     grid->addWidget(MS_TotalMovieLength, 1, 3);
+    // A size needs a dozen digits; the room beyond stays to the right of the unit.
+    MS_SegSize->setMaximumWidth(MS_SegSize->fontMetrics().averageCharWidth() * 20);
+    grid->setColumnStretch(4, 1);
     MS_SplitBox->setEnabled(false);
     top->addWidget(MS_SplitBox);
 
     auto *destBox = named(new QGroupBox(tr("Destination")), "MS_DestinationBox");
     MS_Destination = named(new TOxFileEdit, "MS_Destination");
     MS_Destination->setStyle(TOxFileEdit::bsFileSave);
-    (new QVBoxLayout(destBox))->addWidget(MS_Destination);
+    compact(new QVBoxLayout(destBox))->addWidget(MS_Destination);
     top->addWidget(destBox);
 
     auto *runRow = new QHBoxLayout;
@@ -195,6 +215,11 @@ TMovieSplitPage::TMovieSplitPage(QWidget *parent)
     connect(MS_Start, &QPushButton::clicked, this, &TMovieSplitPage::MS_StartClick);
     connect(MS_Pause, &QPushButton::clicked, this, &TMovieSplitPage::MS_PauseClick);
     connect(MS_Stop, &QPushButton::clicked, this, &TMovieSplitPage::MS_StopClick);
+}
+
+void TMovieSplitPage::Retranslate()
+{
+    MS_Start->setText(TranslateCaption(QStringLiteral("Start"), QStringLiteral("Start splitting")));
 }
 
 void TMovieSplitPage::SetMovieLengthSource(std::function<std::pair<int, int>()> source)

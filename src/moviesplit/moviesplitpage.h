@@ -37,6 +37,8 @@ public:
     QAbstractButton *StartButton() const override;
     explicit TMovieSplitPage(QWidget *parent = nullptr);
     ~TMovieSplitPage() override;
+    // The start button's verb: the window's translation would take its caption for a noun.
+    void Retranslate() override;
 
     // The calculator's movie length as (minutes, seconds); without a source the length is 0.
     void SetMovieLengthSource(std::function<std::pair<int, int>()> source);

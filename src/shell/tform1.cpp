@@ -217,6 +217,7 @@ TForm1::TForm1(QWidget *parent, bool deferredStartup)
     AddBanners();
     BuildToolBar();
     pageLayout->addWidget(m_toolBar);
+    AssignAccelerators();
 
     m_splitter->addWidget(m_selector);
     m_splitter->addWidget(pageArea);

@@ -57,6 +57,9 @@ public:
     TMovieSplitPage *MoviesPage() const { return m_movies; }
     // The seven pages in page order, as the frame and the settings store speak to them.
     const QList<TPage *> &Pages() const { return m_pages; }
+    // After a language was loaded into the window: the selector, the banners, what each page
+    // translates itself, and the pages' Alt keys from the new captions.
+    void RetranslateAll();
     PackProbeState &PackProbe() { return m_probe; }
     TfoHelp *HelpWindow() const;
     TfoKbxSetup *SetupDialog() const;
@@ -132,6 +135,8 @@ private:
     // Ctrl+Return starts the current page's action, Esc asks to stop a running one.
     void BuildShortcuts();
     void PressPageButton(bool start);
+    // Alt+letter for each page's labelled buttons and fields, from the captions as they stand.
+    void AssignAccelerators();
     void ConnectPages();
     void AddBanners();
     void ApplyHelpToggle();
@@ -139,8 +144,6 @@ private:
     void SaveSettings();
     void EnsureSetupDialog();
     void RetranslateSelector();
-    // The selector, the banners and what each page translates itself.
-    void RetranslateAll();
     QString ProgramFile(const QString &name) const;
     // The window seen from the desktop: job progress in the title, notifications raise it.
     void ConnectDesktop();

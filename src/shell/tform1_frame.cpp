@@ -8,6 +8,7 @@
 #include "monitor/cpumonpage.h"
 #include "platform/shell.h"
 #include "shell/aboutbox.h"
+#include "ui/accelerators.h"
 #include "ui/dialogs.h"
 #include "ui/page.h"
 #include "ui/program.h"
@@ -348,6 +349,14 @@ void TForm1::BuildShortcuts()
     connect(startEnter, &QShortcut::activated, this, [this] { PressPageButton(true); });
     auto *stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(stop, &QShortcut::activated, this, [this] { PressPageButton(false); });
+}
+
+void TForm1::AssignAccelerators()
+{
+    for (TPage *page : m_pages) {
+        if (auto *widget = dynamic_cast<QWidget *>(page))
+            TAccelerators::Assign(widget, page->StartButton());
+    }
 }
 
 void TForm1::PressPageButton(bool start)

@@ -146,6 +146,7 @@ void TForm1::RetranslateAll()
     RetranslateSelector();
     for (TPage *page : m_pages)
         page->Retranslate();
+    AssignAccelerators();
 }
 
 void TForm1::SaveSettings()

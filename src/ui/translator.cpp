@@ -114,6 +114,18 @@ QString TTranslator::Translate(const QString &text) const
     return translate(text, nullptr);
 }
 
+bool TTranslator::FindWhole(const QString &text, QString *translation) const
+{
+    const QString key = m_caseSensitive ? StripAccelerators(text) : lowered(StripAccelerators(text));
+    const QStringList &keys = m_caseSensitive ? m_sourceTexts : m_sourceKeys;
+    const qsizetype at = keys.indexOf(key);
+    if (at < 0)
+        return false;
+    if (translation)
+        *translation = m_translations.at(at);
+    return true;
+}
+
 qsizetype TTranslator::TranslateWork(const QString &text) const
 {
     qsizetype work = 0;
@@ -228,6 +240,14 @@ void CreateShellInstances()
 QString Translate(const QString &text)
 {
     return Translator().Translate(text);
+}
+
+QString TranslateCaption(const QString &caption, const QString &meaning)
+{
+    QString translation;
+    if (Translator().FindWhole(meaning, &translation))
+        return translation;
+    return Translator().Translate(caption);
 }
 
 void Inform(const QString &text)

@@ -29,6 +29,8 @@ public:
     void LoadFromText(const QString &text);
 
     QString Translate(const QString &text) const;
+    // Whether the file has an entry for `text` as a whole; its translation goes to `translation`.
+    bool FindWhole(const QString &text, QString *translation) const;
     // The characters Translate(text) visits: at most TranslateWorkBudget (plus one pass), however
     // the file's entries feed each other.
     qsizetype TranslateWork(const QString &text) const;
@@ -59,6 +61,10 @@ void CreateShellInstances();
 
 // Shortcuts to the process-wide translator.
 QString Translate(const QString &text);
+// A caption whose word the language file gives another sense elsewhere ("Start" of a button and the
+// "start" of an offset): the whole-text entry `meaning` names the caption's own translation; a
+// language file without it translates the caption as it stands. English shows the caption.
+QString TranslateCaption(const QString &caption, const QString &meaning);
 void Inform(const QString &text);
 bool Confirm(const QString &text);
 

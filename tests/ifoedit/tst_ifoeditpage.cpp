@@ -2,6 +2,7 @@
 // texts, failures through the dialogs seam, and the hand-overs to the Backup page.
 
 #include "ifoedit/ifoeditpage.h"
+#include "ui/elidedlabel.h"
 #include "ui/fileedit.h"
 #include "support/scripteddialogs.h"
 
@@ -140,6 +141,7 @@ private slots:
     void lowerCaseNamesArePatched();
     void progressCountsSelectedFiles();
     void skippedFilesAreNamed();
+    void buttonsStayWhenTheStatusChanges();
     void asksOnceBeforeTheFirstWrite();
     void failureStopsTheRun_data();
     void failureStopsTheRun();
@@ -385,6 +387,40 @@ void TestIFOEditPage::skippedFilesAreNamed()
     QCOMPARE(rig.read("VTS_01_0.IFO"), ifoBytes().left(512));
     QCOMPARE(rig.panel(0), QString("0 of 1 files patched"));
     QCOMPARE(rig.panel(1), QString("skipped: VTS_01_0.IFO (file too short)"));
+}
+
+// A long skip list ends in "..." within its two lines; the buttons above keep their place through
+// empty, short and long status texts, and the panel still holds the whole text.
+void TestIFOEditPage::buttonsStayWhenTheStatusChanges()
+{
+    Rig rig;
+    QStringList names;
+    for (int i = 0; i < 40; ++i) {
+        names << QStringLiteral("VTS_%1_1.VOB").arg(i + 10);
+        rig.write(names.last(), vobBytes().left(100));
+    }
+    rig.page->resize(480, 360);
+    rig.page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.page.get()));
+    rig.list();
+    rig.timer()->stop();
+    rig.run("IFOStatusTimerTimer");
+    QCoreApplication::processEvents();
+    const QRect empty = rig.start()->geometry();
+
+    rig.chooseAction(MpegAspect);
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.start()->geometry(), empty);
+
+    rig.dialogs.answer(QMessageBox::Yes);
+    rig.run("IFO_StartClick");
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.start()->geometry(), empty);
+    QVERIFY(rig.panel(1).endsWith(names.last() + " (file too short)"));
+    auto *panel = rig.get<TElidedLabel>("IFO_Status_Panel1");
+    panel->grab();
+    QVERIFY(panel->IsElided());
+    QVERIFY(panel->height() < 3 * panel->fontMetrics().lineSpacing());
 }
 
 void TestIFOEditPage::asksOnceBeforeTheFirstWrite()

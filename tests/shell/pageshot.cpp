@@ -10,7 +10,7 @@
 //   kinbox-pageshot merge <file> [file...]         (the Files page's merge list holds the files)
 // The window stays open for KINBOX_PAGESHOT_SECONDS (default 20) seconds; KINBOX_PAGESHOT_LANGUAGE
 // names a language file to translate the window with first; KINBOX_PAGESHOT_SIZE is min (the smallest
-// size the window allows), max (the screen's available area) or empty for the size it starts with.
+// size the window allows), max (the screen's available area), WxH or empty for the size it starts with.
 // `calc advanced` shows the calculator's advanced layout; KINBOX_PAGESHOT_HELP=1 shows the help window
 // docked beside the main window.
 
@@ -21,6 +21,8 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
+#include <QLayout>
 #include <QListWidget>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -36,6 +38,7 @@
 #include "ui/fileedit.h"
 #include "ui/helpwindow.h"
 #include "ui/program.h"
+#include "ui/page.h"
 #include "ui/registry.h"
 #include "shell/tform1.h"
 #include "ui/translator.h"
@@ -58,7 +61,8 @@ int main(int argc, char **argv)
     const QString language = qEnvironmentVariable("KINBOX_PAGESHOT_LANGUAGE");
     if (!language.isEmpty() && Translator().LoadFromFile(language)) {
         Translator().TranslateComponent(&window);
-        window.IFOEditPage()->FillActions();
+        for (TPage *page : window.Pages())
+            page->Retranslate();
     }
     const QString size = qEnvironmentVariable("KINBOX_PAGESHOT_SIZE");
     if (size == QLatin1String("max")) {
@@ -67,10 +71,11 @@ int main(int argc, char **argv)
         window.showMaximized();
     } else {
         window.show();
-        if (size == QLatin1String("min")) {
-            window.layout()->activate();
+        window.layout()->activate();
+        if (size == QLatin1String("min"))
             window.resize(window.minimumSize());
-        }
+        else if (size.contains(QLatin1Char('x')))
+            window.resize(size.section(QLatin1Char('x'), 0, 0).toInt(), size.section(QLatin1Char('x'), 1, 1).toInt());
     }
     std::unique_ptr<TfoHelp> help;
     if (qEnvironmentVariableIntValue("KINBOX_PAGESHOT_HELP") == 1) {
