@@ -79,10 +79,11 @@ void FoldWindow(const uint8_t *data, size_t length, ChecksumSet &sums, int threa
     sums.AppendCrc(raw, length);
 }
 
-int64_t ThreadCpuNanoseconds()
+// CPU time of every thread of the process: a trial window runs on all the job's threads.
+int64_t ProcessCpuNanoseconds()
 {
     timespec t{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
@@ -162,11 +163,18 @@ uint32_t ParallelRawCrc(const uint8_t *data, size_t length, int threads)
     return raw;
 }
 
-uint32_t ParallelReadCrc(int fd, const std::string &name, int64_t start, int64_t length, int threads)
+uint32_t ParallelReadCrc(int fd, const std::string &name, int64_t start, int64_t length, int threads,
+                         std::vector<std::unique_ptr<uint8_t[]>> *buffers)
 {
     // Small buffers stay in each core's cache between the kernel's copy and the fold.
-    constexpr size_t Chunk = 1024 * 1024;
+    constexpr size_t Chunk = ReadCrcChunk;
     threads = std::max(1, std::min<int>(threads, int(length / int64_t(MinPiece))));
+    std::vector<std::unique_ptr<uint8_t[]>> own;
+    if (!buffers || int(buffers->size()) < threads) {
+        for (int i = 0; i < threads; ++i)
+            own.emplace_back(new uint8_t[Chunk]);
+        buffers = &own;
+    }
     const int64_t piece = (length / threads + 4095) / 4096 * 4096;
     std::vector<uint32_t> raws(size_t(threads), 0);
     std::vector<int64_t> lengths(size_t(threads), 0);
@@ -176,12 +184,12 @@ uint32_t ParallelReadCrc(int fd, const std::string &name, int64_t start, int64_t
             const int64_t from = std::min(length, int64_t(i) * piece);
             const int64_t count = std::min(length - from, piece);
             lengths[size_t(i)] = count;
-            std::vector<uint8_t> buffer(Chunk);
+            uint8_t *buffer = (*buffers)[size_t(i)].get();
             uint32_t raw = 0;
             for (int64_t done = 0; done < count;) {
                 const size_t want = size_t(std::min<int64_t>(count - done, int64_t(Chunk)));
-                ReadExactly(fd, name, buffer.data(), want, start + from + done);
-                raw = CrcUpdate(raw, buffer.data(), want);
+                ReadExactly(fd, name, buffer, want, start + from + done);
+                raw = CrcUpdate(raw, buffer, want);
                 done += int64_t(want);
             }
             raws[size_t(i)] = raw;
@@ -225,8 +233,16 @@ FoldResult FoldFileRange(int fd, const std::string &name, int64_t start, int64_t
     const int64_t page = sysconf(_SC_PAGESIZE);
     const int64_t window = std::max<int64_t>(page, options.window / page * page);
     // The route for the rest: unknown until short windows of each have been timed, alternately and
-    // twice, so that one window slowed by something else does not choose for the whole file.
+    // twice, so that one window slowed by something else does not choose for the whole file. Each trial
+    // runs on every thread and is charged the whole process's CPU time: mapping costs more per page
+    // when several threads map at once.
     enum class Route { Trying, Map, Read } route = options.forceMap ? Route::Map : Route::Trying;
+    // The read route's buffers, touched once here so that no trial pays for their first use.
+    std::vector<std::unique_ptr<uint8_t[]>> buffers;
+    for (int i = 0; i < threads; ++i) {
+        buffers.emplace_back(new uint8_t[ReadCrcChunk]);
+        std::memset(buffers.back().get(), 0, ReadCrcChunk);
+    }
     constexpr int TrialsEach = 2;
     int trials = 0;
     int64_t mapCost = -1, readCost = -1;  // the cheapest trial's CPU nanoseconds per MiB
@@ -238,11 +254,10 @@ FoldResult FoldFileRange(int fd, const std::string &name, int64_t start, int64_t
         const int64_t mapStart = position / page * page;
         int64_t count = std::min(length - done, window - (position - mapStart));
         bool useMap = route == Route::Map || (route == Route::Trying && trials % 2 == 0);
-        // The trial windows are short and folded on this thread alone, so its clock sees all the work.
         const bool trial = route == Route::Trying;
         if (trial)
-            count = std::min<int64_t>(count, 8 * 1024 * 1024);
-        const int64_t cpuBefore = ThreadCpuNanoseconds();
+            count = std::min<int64_t>(count, int64_t(threads) * int64_t(MinPiece) * 2);
+        const int64_t cpuBefore = ProcessCpuNanoseconds();
         if (useMap) {
             const size_t mapLength = size_t(position - mapStart + count);
             void *map = ::mmap(nullptr, mapLength, PROT_READ, MAP_SHARED, fd, off_t(mapStart));
@@ -257,8 +272,7 @@ FoldResult FoldFileRange(int fd, const std::string &name, int64_t start, int64_t
                 ::munmap(map, mapLength);
                 throw ShortFile(name);
             }
-            FoldWindow(static_cast<const uint8_t *>(map) + (position - mapStart), size_t(count), sums,
-                       trial ? 1 : threads);
+            FoldWindow(static_cast<const uint8_t *>(map) + (position - mapStart), size_t(count), sums, threads);
             ::munmap(map, mapLength);
             result.mapped = true;
         } else if (sums.WantsDigest()) {
@@ -266,11 +280,11 @@ FoldResult FoldFileRange(int fd, const std::string &name, int64_t start, int64_t
             ReadRange(fd, name, position, count, sums, plain, FoldResult{});
             result.read = true;
         } else {
-            sums.AppendCrc(ParallelReadCrc(fd, name, position, count, trial ? 1 : threads), uint64_t(count));
+            sums.AppendCrc(ParallelReadCrc(fd, name, position, count, threads, &buffers), uint64_t(count));
             result.read = true;
         }
         if (trial) {
-            const int64_t cost = (ThreadCpuNanoseconds() - cpuBefore) * (1 << 20) / std::max<int64_t>(count, 1);
+            const int64_t cost = (ProcessCpuNanoseconds() - cpuBefore) * (1 << 20) / std::max<int64_t>(count, 1);
             int64_t &best = useMap ? mapCost : readCost;
             best = best < 0 ? cost : std::min(best, cost);
             if (++trials == 2 * TrialsEach)

@@ -10,7 +10,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace kbx {
 
@@ -43,6 +45,9 @@ FoldResult FoldFile(const std::string &path, ChecksumSet &sums, const FoldOption
 // mapped window uses, open for tests.
 uint32_t ParallelRawCrc(const uint8_t *data, size_t length, int threads);
 // The same for bytes [start, start + length) of `fd`, each thread reading its own piece.
-uint32_t ParallelReadCrc(int fd, const std::string &name, int64_t start, int64_t length, int threads);
+// `buffers`, when given, holds at least `threads` buffers of ReadCrcChunk bytes, reused from call to call.
+constexpr size_t ReadCrcChunk = 1024 * 1024;
+uint32_t ParallelReadCrc(int fd, const std::string &name, int64_t start, int64_t length, int threads,
+                         std::vector<std::unique_ptr<uint8_t[]>> *buffers = nullptr);
 
 } // namespace kbx
