@@ -11,11 +11,13 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -294,6 +296,11 @@ void TMovieSplitPage::MS_SourceButtonClick()
 
     if (!source.isEmpty())
         MS_Destination->setText(DefaultOutputName(MS_Destination->Text(), source));
+    // The status asked for a movie: once one is open it names it, with its size.
+    setStatus(source.isEmpty() ? Translator().Translate(QStringLiteral("please open a video file"))
+                               : QStringLiteral("%1 (%2 MB)")
+                                     .arg(QFileInfo(source).fileName(),
+                                          QLocale().toString(double(m_movieSize) / 1e6, 'f', 1)));
     MS_SplitBox->setEnabled(!source.isEmpty());
     MS_Start->setEnabled(!source.isEmpty());
     m_splitBy = SplitBy::Count;
