@@ -239,6 +239,7 @@ void TPref::WriteBool(const QString &name, bool value)
 
 void TPref::Load()
 {
+    const TOxRegistry::Batch batch(Registry());  // one reading of the file for every key
     loadWindow();
     const SectionAccess store(kSettings);
     for (const char *name : kLoadOrder) {
@@ -283,6 +284,7 @@ void TPref::Save()
     QWidget *window = m_mainWindow;
     if (!window)
         return;
+    const TOxRegistry::Batch batch(Registry());  // the file is written once, not once per key
     SectionAccess placement(kWindow);
     // A maximised window keeps the size it had before, so that leaving the maximised state still works
     // after a restart.

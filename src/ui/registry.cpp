@@ -24,19 +24,52 @@ QString groupName(const QString &section)
     return group;
 }
 
-class Store
+} // namespace
+
+// The settings object of one call: the batch's while one runs, else one of its own.
+class RegistryStore
 {
 public:
-    Store(const TOxRegistry &registry, const QString &section)
-        : settings(QSettings::NativeFormat, QSettings::UserScope, registry.Vendor(), registry.AppTitle())
+    RegistryStore(const TOxRegistry &registry, const QString &section)
     {
-        if (!section.isEmpty())
-            settings.beginGroup(groupName(section));
+        if (registry.m_batch) {
+            settings = registry.m_batch.get();
+        } else {
+            m_own = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, registry.Vendor(),
+                                                registry.AppTitle());
+            settings = m_own.get();
+        }
+        if (!section.isEmpty()) {
+            settings->beginGroup(groupName(section));
+            m_grouped = true;
+        }
     }
-    QSettings settings;
+    ~RegistryStore()
+    {
+        if (m_grouped)
+            settings->endGroup();
+    }
+    QSettings *settings = nullptr;
+
+private:
+    std::unique_ptr<QSettings> m_own;
+    bool m_grouped = false;
 };
 
-} // namespace
+TOxRegistry::Batch::Batch(TOxRegistry &registry) : m_registry(registry)
+{
+    if (m_registry.m_batchDepth++ == 0)
+        m_registry.m_batch = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                         m_registry.Vendor(), m_registry.AppTitle());
+}
+
+TOxRegistry::Batch::~Batch()
+{
+    if (--m_registry.m_batchDepth == 0)
+        m_registry.m_batch.reset();
+}
+
+TOxRegistry::~TOxRegistry() = default;
 
 TOxRegistry::TOxRegistry(const QString &appTitle)
     : m_appTitle(appTitle.isEmpty() ? PlatformDefaultTitle() : appTitle)
@@ -52,14 +85,14 @@ QString TOxRegistry::SectionKey(const QString &section) const
 
 bool TOxRegistry::KeyExists(const QString &section) const
 {
-    Store store(*this, section);
-    return !store.settings.allKeys().isEmpty();
+    RegistryStore store(*this, section);
+    return !store.settings->allKeys().isEmpty();
 }
 
 QString TOxRegistry::ReadString(const QString &section, const QString &name) const
 {
-    Store store(*this, section);
-    const QVariant value = store.settings.value(name);
+    RegistryStore store(*this, section);
+    const QVariant value = store.settings->value(name);
     // A hand-edited file can hold "a, b", which QSettings reads back as a list.
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList().join(QStringLiteral(", "));
@@ -68,14 +101,14 @@ QString TOxRegistry::ReadString(const QString &section, const QString &name) con
 
 bool TOxRegistry::ValueExists(const QString &section, const QString &name) const
 {
-    Store store(*this, section);
-    return store.settings.contains(name);
+    RegistryStore store(*this, section);
+    return store.settings->contains(name);
 }
 
 void TOxRegistry::WriteString(const QString &section, const QString &name, const QString &value)
 {
-    Store store(*this, section);
-    store.settings.setValue(name, value);
+    RegistryStore store(*this, section);
+    store.settings->setValue(name, value);
 }
 
 QString TOxRegistry::ReadShellFolder(const QString &name) const

@@ -3,6 +3,8 @@
 
 #include <memory>
 
+class QSettings;
+
 namespace kbx {
 
 // The per-user registry key of the program. Here the store is QSettings (organisation `Vendor`,
@@ -17,6 +19,7 @@ class TOxRegistry
 public:
     // `appTitle` empty: the platform's default title of this executable.
     explicit TOxRegistry(const QString &appTitle = QString());
+    ~TOxRegistry();
 
     QString BaseKey() const { return m_baseKey; }
     // The key of a section: the base key, then "\" and the section's name.
@@ -28,12 +31,30 @@ public:
     QString ReadString(const QString &section, const QString &name) const;
     bool ValueExists(const QString &section, const QString &name) const;
     void WriteString(const QString &section, const QString &name, const QString &value);
+    // While a Batch lives, every read and write of this registry goes through one settings object, and
+    // what was written reaches the file once, when the outermost Batch ends (instead of once per value).
+    class Batch
+    {
+    public:
+        explicit Batch(TOxRegistry &registry);
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        TOxRegistry &m_registry;
+    };
+
     // One of the user's folders by its Windows shell-folder name ("Desktop", "Personal", "My Video",
     // "Start Menu", "Programs", "Startup"); "" for a folder with no equivalent here.
     QString ReadShellFolder(const QString &name) const;
 
 private:
+    friend class Batch;
+    friend class RegistryStore;
     QString m_baseKey;
+    int m_batchDepth = 0;
+    std::unique_ptr<QSettings> m_batch;
     QString m_appTitle;
     QString m_vendor;
 };

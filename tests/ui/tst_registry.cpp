@@ -21,6 +21,7 @@ private slots:
     void missingValuesReadEmpty();
     void keyExistsDoesNotCreateTheSection();
     void shellFolders();
+    void batchWritesOnceAtItsEnd();
 
 private:
     std::unique_ptr<QTemporaryDir> m_config;
@@ -138,6 +139,31 @@ void TestRegistry::shellFolders()
     QVERIFY(registry.ReadShellFolder("Startup").endsWith("/autostart"));
     QCOMPARE(registry.ReadShellFolder("SendTo"), QString());
     QCOMPARE(registry.ReadShellFolder(QString()), QString());
+}
+
+// Inside a batch the values are read back from the batch; the file gets them when the outermost batch
+// ends, with the same layout as single writes.
+void TestRegistry::batchWritesOnceAtItsEnd()
+{
+    const QString file = m_config->filePath("Fernhill Crew/Kinbox.conf");
+    TOxRegistry registry("Kinbox");
+    {
+        const TOxRegistry::Batch batch(registry);
+        registry.WriteString("window", "Left", "10");
+        {
+            const TOxRegistry::Batch inner(registry);
+            registry.WriteString("settings", "language", "deutsch.lng");
+        }
+        QVERIFY(!QFileInfo::exists(file));
+        QCOMPARE(registry.ReadString("window", "Left"), QString("10"));
+        QVERIFY(registry.ValueExists("settings", "language"));
+        QVERIFY(!registry.ValueExists("window", "language"));
+    }
+    QSettings raw(file, QSettings::IniFormat);
+    QCOMPARE(raw.value("window/Left").toString(), QString("10"));
+    QCOMPARE(raw.value("settings/language").toString(), QString("deutsch.lng"));
+    registry.WriteString("window", "Left", "20");
+    QCOMPARE(TOxRegistry("Kinbox").ReadString("window", "Left"), QString("20"));
 }
 
 QTEST_GUILESS_MAIN(TestRegistry)
