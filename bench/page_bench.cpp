@@ -51,7 +51,11 @@ int main(int argc, char *argv[])
 
     QElapsedTimer clock;
     bool finished = false;
+    double seconds = 0;
+    // The clock stops when the summary is on the page: quitting closes the window, and what the window
+    // does on closing is no part of the job.
     QObject::connect(page, &kbx::TFileProcPage::jobFinished, &app, [&] {
+        seconds = double(clock.nsecsElapsed()) / 1e9;
         finished = true;
         app.quit();
     });
@@ -62,7 +66,6 @@ int main(int argc, char *argv[])
             app.quit();
     });
     app.exec();
-    const double seconds = double(clock.nsecsElapsed()) / 1e9;
     const QByteArray text = status->text().simplified().toLocal8Bit();
     if (!finished) {
         std::fprintf(stderr, "error: the job did not start: %s\n", text.constData());
