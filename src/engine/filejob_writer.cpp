@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <future>
+#include <memory>
 
 namespace kbx {
 
@@ -32,58 +33,82 @@ void WriteAll(TQsHugeFile &file, const uint8_t *data, int64_t count)
 
 using FoldFn = std::function<void(const uint8_t *, int64_t)>;
 
-// The kernel copy of a piece whose checksum is wanted: what the checksum describes is what the output
-// holds, so each stretch is read back from the output and folded on a second thread while the kernel
-// copies the next one. Returns what CopyRange would for the whole piece.
+// What the checksum of a kernel copy describes is what the output holds, so each stretch the kernel
+// copied is read back from the output and folded, on a thread of its own while the kernel copies the
+// next stretch. Stretches are folded in the order submitted; Drain waits for the last one and passes
+// on its failure. It must run before the output is closed and before anything is folded elsewhere.
+class ReadBack
+{
+public:
+    explicit ReadBack(const FoldFn &fold) : m_fold(fold) {}
+    ~ReadBack()
+    {
+        if (m_pending.valid())
+            m_pending.wait();
+    }
+    void Submit(TQsHugeFile &out, int64_t at, int64_t length)
+    {
+        Drain();
+        if (!m_buffer)
+            m_buffer = std::make_unique<uint8_t[]>(size_t(BufferBytes));
+        m_pending = std::async(std::launch::async, [this, &out, at, length] {
+            for (int64_t done = 0; done < length;) {
+                const int64_t step = std::min(length - done, BufferBytes);
+                if (out.ReadAt(m_buffer.get(), step, at + done) < step)
+                    throw EQsHugeFile("Unexpected end of file \"" + out.FileName()
+                                          + "\": it is shorter than what was written to it.",
+                                      HelpSystemCall);
+                m_fold(m_buffer.get(), step);
+                done += step;
+            }
+        });
+    }
+    void Drain()
+    {
+        if (m_pending.valid())
+            m_pending.get();
+    }
+
+private:
+    // Small enough to stay in the core's cache between the kernel's copy into it and the fold.
+    static constexpr int64_t BufferBytes = 1024 * 1024;
+    const FoldFn &m_fold;
+    std::unique_ptr<uint8_t[]> m_buffer;
+    std::future<void> m_pending;
+};
+
 constexpr int64_t ReadBackStretch = 32 * 1024 * 1024;
 
-int64_t CopyAndReadBack(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
-                        int64_t scratchBytes, const FoldFn &fold)
+// The kernel copy of a piece whose checksum is wanted, a stretch at a time, each handed to `readBack`.
+// Returns what CopyRange would for the whole piece.
+int64_t CopyAndReadBack(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, ReadBack &readBack)
 {
-    // A small buffer stays in the core's cache between the kernel's copy into it and the fold, and
-    // leaves the rest of the ring untouched.
-    const int64_t bufferBytes = std::min<int64_t>(scratchBytes, 1024 * 1024);
-    auto readBack = [&out, scratch, bufferBytes, &fold](int64_t at, int64_t length) {
-        for (int64_t done = 0; done < length;) {
-            const int64_t step = std::min(length - done, bufferBytes);
-            if (out.ReadAt(scratch, step, at + done) < step)
-                throw EQsHugeFile("Unexpected end of file \"" + out.FileName()
-                                      + "\": it is shorter than what was written to it.",
-                                  HelpSystemCall);
-            fold(scratch, step);
-            done += step;
-        }
-    };
     const int64_t at = out.FilePos();
     int64_t copied = 0;
-    std::future<void> folding;  // declared after readBack: it is waited for before readBack goes
     while (copied < count) {
         const int64_t want = std::min(count - copied, ReadBackStretch);
         const int64_t got = out.CopyRange(source, offset + copied, want);
-        if (folding.valid())
-            folding.get();  // in order, and its failure first
         if (got < 0)
             return copied == 0 ? -1 : copied;
         if (got > 0)
-            folding = std::async(std::launch::async, readBack, at + copied, got);
+            readBack.Submit(out, at + copied, got);
         copied += got;
         if (got < want)
             break;
     }
-    if (folding.valid())
-        folding.get();
     return copied;
 }
 
 // Appends `count` bytes of `source` from `offset` to `out`, inside the kernel while the system can;
 // otherwise through `scratch`: ring memory that holds these bytes (inRing), or `scratchBytes` of
 // memory that receives them a part at a time.
-// `fold`, when set, receives every byte that reached the output, in order.
+// `fold`, when set, receives every byte that reached the output, in order: read back through
+// `readBack` after a kernel copy, at once otherwise.
 void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t count, uint8_t *scratch,
-               int64_t scratchBytes, bool inRing, bool &copyRange, const FoldFn &fold)
+               int64_t scratchBytes, bool inRing, bool &copyRange, const FoldFn &fold, ReadBack &readBack)
 {
     if (copyRange) {
-        const int64_t copied = fold ? CopyAndReadBack(out, source, offset, count, scratch, scratchBytes, fold)
+        const int64_t copied = fold ? CopyAndReadBack(out, source, offset, count, readBack)
                                     : out.CopyRange(source, offset, count);
         if (copied == count)
             return;
@@ -97,6 +122,9 @@ void CopyPiece(TQsHugeFile &out, TQsHugeFile &source, int64_t offset, int64_t co
             scratch += copied;
         }
     }
+    // What follows is folded here and now, after every stretch read back before it.
+    if (fold)
+        readBack.Drain();
     if (inRing) {
         WriteAll(out, scratch, count);
         if (fold)
@@ -173,6 +201,7 @@ void TTruncWriter::Execute()
         Consume(checksum.Remaining, length);
     };
     const FoldFn noFold;
+    ReadBack readBack(fold);  // after `file` and `fold`: its last stretch ends before they go
     // `primary` is false for the repeated bytes of "duplicate data", which the checksum has seen.
     auto writeSlot = [&](int slot, int64_t from, int64_t count, bool primary = true) {
         uint8_t *data = m_job.SlotData(slot);
@@ -186,7 +215,7 @@ void TTruncWriter::Execute()
             if (begin < end)
                 CopyPiece(*file, *piece.file, piece.offset + (begin - at), end - begin,
                           m_job.m_readBytes ? data + begin : data, m_job.m_readBytes ? end - begin : RingBytes,
-                          m_job.m_readBytes, copyRange, m_job.m_foldOutput && primary ? fold : noFold);
+                          m_job.m_readBytes, copyRange, m_job.m_foldOutput && primary ? fold : noFold, readBack);
             at += piece.length;
         }
     };
@@ -229,6 +258,7 @@ void TTruncWriter::Execute()
                     }
                     if (!(s.advanced && r < 0)) {
                         partLeft = PartSize;
+                        readBack.Drain();
                         file->Close();
                         open(file);
                         if (s.copyHeader)
@@ -247,6 +277,7 @@ void TTruncWriter::Execute()
         slot = (slot + 1) % m_job.SlotCount();
         m_job.dotWrite.store(false, std::memory_order_relaxed);
     } while (Remaining.load(std::memory_order_acquire) >= 1 && !m_job.Stopping());
+    readBack.Drain();
     file->Close();
 }
 
