@@ -3,6 +3,7 @@
 #include "dvd/sizerow.h"
 #include "ui/fileedit.h"
 #include "ui/named.h"
+#include "ui/translator.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,6 +29,13 @@
 namespace kbx {
 
 namespace {
+
+const QStringList &InfoColumns()
+{
+    static const QStringList columns{QStringLiteral("Title"), QStringLiteral("Bytes"), QStringLiteral("MB"),
+                                     QStringLiteral("GB"),    QStringLiteral("CDs"),   QStringLiteral("free")};
+    return columns;
+}
 
 const char *const LocationFilter =
     "MPEG-Videos (*.vob;*.mpg;*.m2v;*.m1v;*.dat)|*.vob;*.mpg;*.m2v;*.m1v;*.dat|All files (*.*)|*.*";
@@ -252,8 +260,7 @@ QGroupBox *TBackupPage::buildTitles()
     InfoList->setUniformRowHeights(true);
     InfoList->setAllColumnsShowFocus(true);
     InfoList->setSelectionMode(QAbstractItemView::SingleSelection);
-    InfoList->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Bytes"), QStringLiteral("MB"),
-                               QStringLiteral("GB"), QStringLiteral("CDs"), QStringLiteral("free")});
+    InfoList->setHeaderLabels(InfoColumns());
     for (int column = 1; column < InfoList->columnCount(); ++column)
         InfoList->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     InfoList->header()->setStretchLastSection(false);
@@ -412,6 +419,13 @@ void TBackupPage::SaveSetting(const QString &key, TSettingsAccess &store) const
         store.Write(key, copyMediaSize->currentText());
     else if (key == QLatin1String("BackupLocation"))
         store.Write(key, DVDLocation->Text());
+}
+
+void TBackupPage::Retranslate()
+{
+    const QStringList &columns = InfoColumns();
+    for (int column = 0; column < columns.size(); ++column)
+        InfoList->headerItem()->setText(column, Translate(columns.at(column)));
 }
 
 } // namespace kbx

@@ -62,6 +62,8 @@ public:
     const QList<qint64> &TitleSizes() const { return m_titleSizes; }
 
     // The medium size ("copyMedium") and the last location ("BackupLocation").
+    // The title list's column headers, which the window-wide translation does not reach.
+    void Retranslate() override;
     QStringList SettingKeys() const override;
     void LoadSetting(const QString &key, const TSettingsAccess &store) override;
     void SaveSetting(const QString &key, TSettingsAccess &store) const override;

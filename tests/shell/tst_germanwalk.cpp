@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QTreeWidget>
 #include <QFile>
 #include <QGroupBox>
 #include <QHash>
@@ -26,7 +27,7 @@ namespace {
 
 // Words German shares with English here: names, units, abbreviations and loan words.
 const QSet<QString> Shared = {
-    "Kinbox", "DVD", "DVDs", "VOB", "IFO", "BUP", "IFOs", "VOBs", "MPEG", "MPG", "AVI", "DIVX", "DivX", "PAL",
+    "Kinbox", "DVD", "DVDs", "CDs", "VOB", "IFO", "BUP", "IFOs", "VOBs", "MPEG", "MPG", "AVI", "DIVX", "DivX", "PAL",
     "NTSC", "CRC", "CRC32", "SFV", "SHA", "MD5", "Kbit", "KByte", "MByte", "GByte", "Bytes", "Byte", "fps", "Hex",
     "CPU", "LPCM", "AC3", "DTS", "MP2", "MP3", "PCM", "VCD", "SVCD", "CSS", "NAV", "PCI", "DSI", "Macrovision",
     "Info", "Status", "Name", "Start", "Stop", "Offset", "Offsets", "Film", "Filme", "Modus", "Backup", "Log",
@@ -80,6 +81,9 @@ QHash<QString, Text> texts(QObject *root)
             for (int i = 0; i < combo->count(); ++i)
                 if (!combo->itemText(i).trimmed().front().isDigit())
                     add(object, "item" + QString::number(i), combo->itemText(i));
+        if (auto *tree = qobject_cast<QTreeWidget *>(object))
+            for (int i = 0; i < tree->columnCount(); ++i)
+                add(object, "column" + QString::number(i), tree->headerItem()->text(i));
         if (auto *widget = qobject_cast<QWidget *>(object))
             add(object, "hint", widget->toolTip());
     }
