@@ -437,9 +437,11 @@ void WriteProgramStream(const std::string &file, const PsIndex &index, const std
                 }
                 finished[i] = true;
             }
-        } catch (const std::exception &) {
+        } catch (...) {
+            // The failure of the earliest segment is the one reported; one before any segment (the
+            // movie would not open) counts too.
             std::lock_guard<std::mutex> lock(mutex);
-            if (i < failedSegment) {
+            if (!failure || i < failedSegment) {
                 failedSegment = i;
                 failure = std::current_exception();
             }

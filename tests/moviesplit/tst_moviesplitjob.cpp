@@ -222,6 +222,27 @@ private slots:
         QCOMPARE(control.done.load(), index.size);
     }
 
+    // A movie that cannot be opened for writing the segments fails the split; it does not end as a
+    // split that wrote nothing.
+    void writingFailsWhenTheMovieIsGone()
+    {
+        QTemporaryDir dir;
+        SplitControl control;
+        StopAtSecond sink(dir.path(), control);
+        PsIndex index;
+        index.size = 8192;
+        SplitOutcome outcome;
+        const std::string gone = dir.filePath(QStringLiteral("gone.vob")).toStdString();
+        std::string error;
+        try {
+            WriteProgramStream(gone, index, {0, 4096}, sink, control, outcome);
+        } catch (const ESplit &e) {
+            error = e.what();
+        }
+        QVERIFY2(error.find("gone.vob") != std::string::npos, error.c_str());
+        QVERIFY(outcome.names.empty());
+    }
+
     void durationCutsAtNavigationPackBefore()
     {
         if (!m_ffmpeg)
