@@ -259,12 +259,7 @@ std::vector<int64_t> PlanMovie(const AvIndex &index, const SplitRequest &request
         const int64_t total = cost[size_t(end)];
         for (int i = 1; i < request.count && !cuts.empty(); ++i) {
             const int64_t target = int64_t(double(total) * i / request.count);
-            auto it = std::lower_bound(cuts.begin(), cuts.end(), target,
-                                       [&](int64_t ordinal, int64_t t) { return cost[size_t(ordinal)] < t; });
-            int64_t best = it == cuts.end() ? cuts.back() : *it;
-            if (it != cuts.begin()
-                && (it == cuts.end() || target - cost[size_t(*(it - 1))] <= cost[size_t(*it)] - target))
-                best = *(it - 1);
+            const int64_t best = NearestCut(cuts, target, [&](int64_t ordinal) { return cost[size_t(ordinal)]; });
             if (best > starts.back())
                 starts.push_back(best);
         }

@@ -319,10 +319,7 @@ std::vector<int64_t> PlanProgramStream(const PsIndex &index, const SplitRequest 
     case SplitBy::Count:
         for (int i = 1; i < request.count && !points.empty(); ++i) {
             const int64_t target = int64_t(double(index.size) * i / request.count);
-            auto it = std::lower_bound(points.begin(), points.end(), target);
-            int64_t best = it == points.end() ? points.back() : *it;
-            if (it != points.begin() && (it == points.end() || target - *(it - 1) <= *it - target))
-                best = *(it - 1);
+            const int64_t best = NearestCut(points, target, [](int64_t offset) { return offset; });
             if (best > starts.back())
                 starts.push_back(best);
         }

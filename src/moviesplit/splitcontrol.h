@@ -2,6 +2,7 @@
 // What a movie split is asked to do, and the handles through which another thread watches,
 // pauses and stops it. No Qt: the splitters run on a worker thread.
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -30,6 +31,20 @@ public:
 };
 
 // Shared between the splitting thread and whoever watches it.
+// The cut point nearest to `target` among `cuts`, which `value` orders (a tie goes to the earlier one);
+// how a split by count picks each cut. `cuts` must not be empty.
+template <class Value>
+int64_t NearestCut(const std::vector<int64_t> &cuts, int64_t target, Value value)
+{
+    auto it = std::lower_bound(cuts.begin(), cuts.end(), target,
+                               [&](int64_t cut, int64_t t) { return value(cut) < t; });
+    if (it == cuts.end())
+        return cuts.back();
+    if (it != cuts.begin() && target - value(*(it - 1)) <= value(*it) - target)
+        return *(it - 1);
+    return *it;
+}
+
 struct SplitControl
 {
     std::atomic<int64_t> done{0};     // work units done (bytes read plus bytes written)
